@@ -1,0 +1,36 @@
+// The few Win32 names the demo's own code uses, so that the same sources build on Linux.
+// On Windows this header is empty and <windows.h> provides the real ones.
+//
+// MessageBoxA never blocks a headless run: it writes "Error: <text>" to standard error.
+// wglGetProcAddress maps to the GL loader of whatever backend created the context.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+
+typedef void* HINSTANCE;
+typedef void* HWND;
+typedef char* LPSTR;
+typedef void (*PROC)();
+
+#define WINAPI
+#define APIENTRY
+
+constexpr unsigned int MB_OK = 0x00000000u;
+constexpr unsigned int MB_ICONERROR = 0x00000010u;
+constexpr int IDOK = 1;
+
+// Shows a message to the user. Returns IDOK once the message has been delivered.
+int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned int type);
+
+// The window that has the keyboard focus; null when there is no window.
+HWND GetFocus();
+
+// Address of a GL entry point in the current context, or null.
+PROC wglGetProcAddress(const char* name);
+
+// The program's entry point, called by the library's main() with the process's instance.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showMode);
+
+#endif

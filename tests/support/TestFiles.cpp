@@ -1,0 +1,126 @@
+#include "TestFiles.h"
+
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void MakeParent(const std::string& path)
+{
+    const fs::path parent = fs::path(path).parent_path();
+    if (!parent.empty())
+        fs::create_directories(parent);
+}
+
+std::string EnvOr(const char* name, const std::string& fallback)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value ? value : fallback;
+}
+
+} // namespace
+
+ScopedTempDir::ScopedTempDir()
+{
+    m_previous = fs::current_path().string();
+    std::string pattern = (fs::temp_directory_path() / "zarnovelt-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) != nullptr)
+        m_path = buffer.data();
+    fs::current_path(m_path);
+}
+
+ScopedTempDir::~ScopedTempDir()
+{
+    std::error_code ignored;
+    fs::current_path(m_previous, ignored);
+    fs::remove_all(m_path, ignored);
+}
+
+bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel)
+{
+    MakeParent(path);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    for (int c = 0; c < 3; ++c)
+    {
+        info.comp_info[c].h_samp_factor = 1;
+        info.comp_info[c].v_samp_factor = 1;
+    }
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const Rgb8 colour = pixel(x, y);
+            row[x * 3 + 0] = colour.r;
+            row[x * 3 + 1] = colour.g;
+            row[x * 3 + 2] = colour.b;
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0;
+}
+
+bool WriteTestTga(const std::string& path, int width, int height, const PixelFunction& pixel)
+{
+    std::vector<uint8_t> bytes(18, 0);
+    bytes[2] = 2; // uncompressed true-colour
+    bytes[12] = static_cast<uint8_t>(width & 0xFF);
+    bytes[13] = static_cast<uint8_t>(width >> 8);
+    bytes[14] = static_cast<uint8_t>(height & 0xFF);
+    bytes[15] = static_cast<uint8_t>(height >> 8);
+    bytes[16] = 24;
+    bytes[17] = 0; // bottom-left origin
+    for (int row = height - 1; row >= 0; --row)
+        for (int x = 0; x < width; ++x)
+        {
+            const Rgb8 colour = pixel(x, row);
+            bytes.push_back(colour.b);
+            bytes.push_back(colour.g);
+            bytes.push_back(colour.r);
+        }
+    return WriteTestFile(path, bytes);
+}
+
+bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    MakeParent(path);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b)
+{
+    return [=](int, int) { return Rgb8{r, g, b}; };
+}
+
+std::string SharedDir() { return EnvOr("ZARNOVELT_SHARED", "../shared"); }
+std::string DataDir() { return EnvOr("ZARNOVELT_DATA", "build/data"); }
+std::string DemoBinary() { return EnvOr("ZARNOVELT_BINARY", "build/zarnovelt"); }
+std::string SourceDir() { return EnvOr("ZARNOVELT_SOURCE", "."); }

@@ -1,0 +1,55 @@
+// Files for tests: a scratch directory the test runs in, small pictures written as JPEG, TGA
+// and BMP, and the locations of the shared corpora and the generated data.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct Rgb8
+{
+    uint8_t r, g, b;
+};
+
+// Colour of the pixel at (x, y), y counted from the picture's TOP row. Texture coordinate
+// t = 0 is the picture's bottom row (y = height - 1).
+using PixelFunction = std::function<Rgb8(int x, int y)>;
+
+// Creates a fresh directory, makes it the working directory, and restores the previous one
+// (removing the directory) when destroyed.
+class ScopedTempDir
+{
+public:
+    ScopedTempDir();
+    ~ScopedTempDir();
+    const std::string& Path() const { return m_path; }
+
+    ScopedTempDir(const ScopedTempDir&) = delete;
+    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+private:
+    std::string m_path;
+    std::string m_previous;
+};
+
+// Writes a JPEG at quality 100 without chroma subsampling (solid colours survive within a step
+// or two). Creates parent directories.
+bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel);
+
+// Writes an uncompressed 24-bit TGA with the bottom-left origin. Creates parent directories.
+bool WriteTestTga(const std::string& path, int width, int height, const PixelFunction& pixel);
+
+// Writes bytes to a file, creating parent directories.
+bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// A solid colour.
+PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b);
+
+// The shared folder (ZARNOVELT_SHARED), e.g. SharedDir() + "/corpora/bmp/g".
+std::string SharedDir();
+
+// The generated data directory (ZARNOVELT_DATA) and the demo executable (ZARNOVELT_BINARY).
+std::string DataDir();
+std::string DemoBinary();
+std::string SourceDir();
