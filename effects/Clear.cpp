@@ -5,6 +5,8 @@
 // matrices and current colour it set. Saves and restores nothing. Depends on nothing.
 #include "Clear.h"
 
+#include "EffectCommon.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -63,12 +65,7 @@ void CClearEffect::RenderFrame(long)
         // A tenth of black over the whole view; nothing is cleared, not even depth.
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
-        glViewport(0, 0, m_width, m_height);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, static_cast<double>(m_width) / static_cast<double>(m_height), 0.1f, 200.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        SetViewAndProjection(m_width, m_height, kNearPlane, 200.0);
         glColor4f(0.0f, 0.0f, 0.0f, 0.1f);
         glBegin(GL_QUADS);
         glVertex3f(-2.0f, -2.0f, -1.0f);
