@@ -46,6 +46,13 @@ struct LoadingBarSettings
     float border[3] = {1.0f, 1.0f, 1.0f};
 };
 
+// Which backend DEMOGL_AppRun opens: chosen from the options and the display, or forced (tests).
+enum class BackendKind
+{
+    Auto,
+    Null,
+};
+
 struct LibraryState
 {
     StartupVariables variables;
@@ -56,6 +63,7 @@ struct LibraryState
     Backend* backend = nullptr;         // the backend whose context is current, if any
     bool extensionsDisabled = false;    // --no-extensions
     bool running = false;               // inside DEMOGL_AppRun
+    BackendKind backendKind = BackendKind::Auto;
 };
 
 LibraryState& Library();

@@ -15,7 +15,6 @@ typedef char* LPSTR;
 typedef void (*PROC)();
 
 #define WINAPI
-#define APIENTRY
 
 constexpr unsigned int MB_OK = 0x00000000u;
 constexpr unsigned int MB_ICONERROR = 0x00000010u;
