@@ -1,0 +1,92 @@
+// TUNNEL: the model "dat/m_tunnel.ms3d", unlit, in black exponential fog, seen from the origin
+// down -z while it slides back and forth along z and rolls about it. Clears nothing and leaves
+// blending exactly as it finds it. Leaves behind: both matrices, the viewport, shade model,
+// perspective and fog hints, the fog mode, density, start and end, and the model's last texture
+// binding. Depends on Model (assets/) and the library's CEffect.
+#include "Tunnel.h"
+
+#include "EffectCommon.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kModelFile = "dat/m_tunnel.ms3d";
+
+} // namespace
+
+CTunnelEffect::CTunnelEffect() = default;
+
+CTunnelEffect::~CTunnelEffect()
+{
+    delete m_model;
+}
+
+int CTunnelEffect::Init(int iWidth, int iHeight)
+{
+    delete m_model;
+    m_model = new Ms3dModel();
+    if (!m_model->LoadModelData(kModelFile))
+    {
+        // The box names a placeholder path; the real one goes to standard error beside it.
+        std::fprintf(stderr, "TUNNEL: cannot load the model \"%s\"\n", kModelFile);
+        MessageBoxA(nullptr, "Couldn't load the model dat\\model.ms3d", "Error", MB_ICONERROR);
+        return 0;
+    }
+    m_width = iWidth;
+    m_height = iHeight;
+    m_timeOffset = 2000;
+    return 0;
+}
+
+// The model makes fresh texture names for its materials and deletes the ones it made before.
+void CTunnelEffect::Prepare()
+{
+    if (m_model != nullptr)
+        m_model->ReloadTextures();
+}
+
+void CTunnelEffect::End() {}
+
+void CTunnelEffect::RenderFrame(long lElapsedTime)
+{
+    glPushAttrib(kEffectAttribMask);
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    SetViewAndProjection(m_width, m_height, 1.0, 1000.0);
+
+    // Unlit: each vertex takes the current colour, which this effect does not set.
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+
+    // Under GL_EXP only the density counts (factor e^(-0.01 d)); start and end are set anyway.
+    // The fog colour is left as it is (GL's default black).
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogf(GL_FOG_DENSITY, 0.01f);
+    glHint(GL_FOG_HINT, GL_DONT_CARE);
+    glFogf(GL_FOG_START, 130.0f);
+    glFogf(GL_FOG_END, 180.0f);
+    glEnable(GL_FOG);
+
+    // Seconds since elapsed 2000 ms, negative before.
+    const float t = static_cast<float>(lElapsedTime - m_timeOffset) * 0.001f;
+    glLoadIdentity();
+    // The model's origin swings between z = 95 and z = 335, behind the camera; the tube
+    // reaches forward from there.
+    glTranslatef(0.0f, 0.0f, 120.0f * std::sin(2.0f * t) + 215.0f);
+    glRotatef(8.0f * std::sin(0.7f * t) + 6.0f * std::cos(0.4f * t), 0.0f, 0.0f, 1.0f);
+
+    // Blending is neither set nor changed: the frame's blend enable and function apply.
+    if (m_model != nullptr)
+        m_model->Draw();
+    glPopAttrib();
+}
