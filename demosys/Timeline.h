@@ -45,18 +45,22 @@ struct Timeline
     int64_t endTimeMs = 0;      // time of the "end" line, or of the last event when there is none
 };
 
-// Parses a time field: "12500" or "m:ss[.fff]". False when it is not a valid time; the result
-// is rounded to whole milliseconds.
+// Parses a time field: "12500" or "m:ss[.fff]" (seconds one or two digits, below 60; the
+// fraction rounded half up to whole milliseconds). False when it is not a valid time: signs,
+// empty parts, other characters, or more than 2147483647 ms (RenderFrame takes a 32-bit long).
 bool ParseTimelineTime(const std::string& field, int64_t* timeMs);
 
-// Parses the script text. isEffect tells whether a name is a registered effect (exact case).
-// On failure returns false and sets *error to "<fileName>:<line>: <reason>".
-// Lines after an "end" line are still checked but add no events.
+// Parses the script text. isEffect tells whether a name is a registered effect (exact case);
+// an empty isEffect accepts every name. On failure returns false, sets *error to
+// "<fileName>:<line>: <reason>" for the first wrong line and leaves *timeline unchanged.
+// Besides each line's own form, the order is checked: times never decrease, "music" comes at
+// most once and before any timed line, and nothing but comments and blank lines follows "end".
 bool ParseTimeline(const std::string& text, const std::string& fileName,
                    const std::function<bool(const std::string&)>& isEffect, Timeline* timeline,
                    std::string* error);
 
-// Reads the file and parses it; a file that cannot be read is an error naming the file.
+// Reads the file (binary) and parses it, naming it displayName in errors. A file that cannot be
+// read gives "<displayName>: cannot read the script (<strerror>)".
 bool LoadTimeline(const std::string& path, const std::string& displayName,
                   const std::function<bool(const std::string&)>& isEffect, Timeline* timeline,
                   std::string* error);
