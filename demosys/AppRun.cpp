@@ -94,6 +94,8 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     const Options options = library.optionsGiven ? library.options : Options{};
     if (record == nullptr)
         return Fail("no start-up record was given");
+    std::memcpy(&library.lastStartupRecord, record, sizeof(SStartupDat));
+    ++library.appRunCount;
     if (options.showVersion)
     {
         std::printf("%.256s by %.256s, version %u.%u build %d (%s)\n", record->m_szDemoName,

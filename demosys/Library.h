@@ -64,6 +64,8 @@ struct LibraryState
     bool extensionsDisabled = false;    // --no-extensions
     bool running = false;               // inside DEMOGL_AppRun
     BackendKind backendKind = BackendKind::Auto;
+    SStartupDat lastStartupRecord{};    // a copy of the record the last DEMOGL_AppRun received
+    int appRunCount = 0;                // DEMOGL_AppRun calls so far
 };
 
 LibraryState& Library();
