@@ -42,27 +42,32 @@ struct Vertex
 class Model
 {
 public:
+    // An empty model: every count 0, every array null; it draws nothing.
     Model();
+    // Frees everything the model allocated. GL texture names are left alone: effects are
+    // destroyed after the library has torn the GL context down.
     virtual ~Model();
 
     // Reads the file and fills the model; true on success. On failure the model stays as it was.
+    // Called from an effect's Init, with a GL context current.
     virtual bool LoadModelData(const char* pszFileName) = 0;
 
     // Issues the mesh to GL with the caller's matrices and state, one glBegin/glEnd per mesh.
+    // Each mesh with a material sets the front-face material and binds its texture (or turns
+    // texturing off); GL_TEXTURE_2D is restored on return, the last binding and material stay.
     void Draw();
 
     // (Re)creates one GL texture per material that names a bitmap, deleting the names the
     // previous call made. Needs a current GL context.
     void ReloadTextures();
 
+    // Frees every array and leaves the model empty (counts 0, arrays null). GL texture names
+    // are not deleted: this also runs where no GL context is current.
+    void Clear();
+
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
-protected:
-    // Frees every array and leaves the model empty (counts 0, arrays null).
-    void Clear();
-
-public:
     int32_t m_meshCount;
     Mesh* m_meshes;
     int32_t m_materialCount;
@@ -81,11 +86,15 @@ public:
 
     // Reads a ".ms3d" file (version 3 or 4) in one read and parses it with ParseMs3d, then
     // calls ReloadTextures. False, with the model unchanged, when the file cannot be read or
-    // the bytes are not a valid model.
+    // the bytes are not a valid model. Needs a current GL context.
     bool LoadModelData(const char* pszFileName) override;
-
-    // Parses ".ms3d" bytes into this model without touching GL (no textures are made).
-    // Every count and index is checked against the buffer and the arrays; on any failure the
-    // model is left empty and false is returned.
-    bool ParseMs3d(const unsigned char* data, size_t size);
 };
+
+// Parses ".ms3d" bytes (version 3 or 4) into model without touching GL: every texture is 0
+// until ReloadTextures. Every section count is checked against the bytes left, every group
+// triangle index against the triangle count, every triangle vertex index against the vertex
+// count and every non-negative material index against the material count. On success the
+// model's previous content is freed and replaced; on any failure false is returned and the
+// model is left as it was (empty for a new model). Bytes after the materials are ignored.
+// A free function over bytes, so that it needs neither GL nor a file.
+bool ParseMs3d(const unsigned char* data, size_t size, Model* model);
