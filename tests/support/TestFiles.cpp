@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include <jpeglib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -120,7 +121,27 @@ PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b)
     return [=](int, int) { return Rgb8{r, g, b}; };
 }
 
-std::string SharedDir() { return EnvOr("ZARNOVELT_SHARED", "../shared"); }
-std::string DataDir() { return EnvOr("ZARNOVELT_DATA", "build/data"); }
-std::string DemoBinary() { return EnvOr("ZARNOVELT_BINARY", "build/zarnovelt"); }
-std::string SourceDir() { return EnvOr("ZARNOVELT_SOURCE", "."); }
+std::string SharedDir() { return EnvOr("ZARNOVELT_SHARED", ZARNOVELT_TEST_SHARED); }
+std::string DataDir() { return EnvOr("ZARNOVELT_DATA", ZARNOVELT_TEST_DATA); }
+std::string DemoBinary() { return EnvOr("ZARNOVELT_BINARY", ZARNOVELT_TEST_BINARY); }
+std::string SourceDir() { return EnvOr("ZARNOVELT_SOURCE", ZARNOVELT_TEST_SOURCE); }
+
+int RunCommand(const std::string& command, std::string* output)
+{
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        if (output != nullptr)
+            output->append(buffer, got);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<uint8_t> ReadTestFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}

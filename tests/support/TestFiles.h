@@ -53,3 +53,10 @@ std::string SharedDir();
 std::string DataDir();
 std::string DemoBinary();
 std::string SourceDir();
+
+// Runs a shell command, collecting standard output and standard error together. Returns the
+// exit status (-1 when it could not be run).
+int RunCommand(const std::string& command, std::string* output);
+
+// Reads a whole file; empty when it cannot be read.
+std::vector<uint8_t> ReadTestFile(const std::string& path);
