@@ -18,12 +18,26 @@ struct RegistryEntry
 };
 
 // Creation order, which is also the order of registration and of deletion.
-constexpr int kEffectCount = 1;
+constexpr int kEffectCount = 15;
 
 void CreateEffects(RegistryEntry (&registry)[kEffectCount])
 {
     int next = 0;
+    registry[next++] = {new CBallsEffect, "BALLS"};
+    registry[next++] = {new CBackgroundEffect, "BACKGROUND"};
+    registry[next++] = {new CImageEffect, "IMAGE"};
     registry[next++] = {new CClearEffect, "CLEAR"};
+    registry[next++] = {new CFlagEffect, "FLAG"};
+    registry[next++] = {new CPartyEffect, "PARTY"};
+    registry[next++] = {new CBitchEffect, "BITCH"};
+    registry[next++] = {new CCreditsEffect, "CREDITS"};
+    registry[next++] = {new CStarfieldEffect, "STARFIELD"};
+    registry[next++] = {new CLandEffect, "LAND"};
+    registry[next++] = {new CTunnelEffect, "TUNNEL"};
+    registry[next++] = {new CBorderEffect, "BORDER"};
+    registry[next++] = {new CKaosEffect, "KAOS"};
+    registry[next++] = {new CSpiralEffect, "SPIRAL"};
+    registry[next++] = {new CSpaceEffect, "SPACE"};
 }
 
 void FillStartupRecord(SStartupDat* record)
