@@ -1,0 +1,181 @@
+// The library's textures on real GL: the id is a reserved texture name, the upload honours the
+// requested wrap, filters and internal format and keeps the picture upright, un-upload frees
+// the storage but keeps the name, failures give 0 with one message naming the file. And the
+// extension checks.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include "DemoGL.h"
+#include "GlTestContext.h"
+#include "Library.h"
+#include "TestFiles.h"
+
+namespace {
+
+// Red in the top half of the picture, blue in the bottom half.
+Rgb8 TopRedBottomBlue(int, int y, int height) { return y < height / 2 ? Rgb8{255, 0, 0} : Rgb8{0, 0, 255}; }
+
+// Draws the bound texture over the whole view with texture coordinates (0,0) at the bottom left.
+void DrawFullViewQuad()
+{
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(-1, -1);
+    glTexCoord2f(1, 0);
+    glVertex2f(1, -1);
+    glTexCoord2f(1, 1);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+}
+
+GLint TextureParameter(GLenum name)
+{
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+GLint LevelParameter(GLenum name)
+{
+    GLint value = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, name, &value);
+    return value;
+}
+
+class TexturesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(GlTestContext::Create(32, 32)); }
+    ScopedTempDir m_dir;
+};
+
+TEST_F(TexturesTest, JpegIsUploadedUprightWithItsParameters)
+{
+    ASSERT_TRUE(WriteTestJpeg("pictures/halves.jpg", 16, 16, [](int x, int y) { return TopRedBottomBlue(x, y, 16); }));
+    const unsigned id = DEMOGL_TextureLoad("pictures/halves.jpg", kImageTypeJpeg, 0, GL_CLAMP, GL_CLAMP,
+                                           GL_NEAREST, GL_LINEAR, false, false, 0, GL_RGB5_A1, 2);
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(glIsTexture(id));
+    // The name is reserved: new names never collide with it.
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    EXPECT_NE(other, id);
+    glDeleteTextures(1, &other);
+
+    ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGB5_A1);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 16);
+
+    DrawFullViewQuad();
+    const Rgba top = GlTestContext::Pixel(16, 28);
+    const Rgba bottom = GlTestContext::Pixel(16, 3);
+    EXPECT_GT(top.r, 200);
+    EXPECT_LT(top.b, 40);
+    EXPECT_GT(bottom.b, 200);
+    EXPECT_LT(bottom.r, 40);
+}
+
+TEST_F(TexturesTest, UnUploadFreesTheStorageAndKeepsTheName)
+{
+    ASSERT_TRUE(WriteTestTga("border.tga", 8, 8, Solid(0, 255, 0)));
+    const unsigned id = DEMOGL_TextureLoad("border.tga", kImageTypeTga, 0, GL_REPEAT, GL_REPEAT, GL_LINEAR,
+                                           GL_LINEAR, false, false, 0, 0, 2);
+    ASSERT_NE(id, 0u);
+    ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 8);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGB8);
+
+    EXPECT_EQ(DEMOGL_TextureUnUpload(id), 0);
+    EXPECT_TRUE(glIsTexture(id));
+    glBindTexture(GL_TEXTURE_2D, id);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 0);
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    EXPECT_NE(other, id);
+    glDeleteTextures(1, &other);
+
+    // A later upload reuses the name and brings the picture back.
+    ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 8);
+    DrawFullViewQuad();
+    EXPECT_EQ(GlTestContext::Pixel(10, 10).g, 255);
+
+    // Unknown ids are refused.
+    EXPECT_NE(DEMOGL_TextureUpload(0), 0);
+    EXPECT_NE(DEMOGL_TextureUnUpload(id + 1000), 0);
+}
+
+TEST_F(TexturesTest, TgaAlphaIsKeptWithTheEightBitFormat)
+{
+    // 2x1 true-colour TGA with 8 alpha bits: an opaque and a half-transparent pixel.
+    const std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8,
+                                        10, 20, 30, 255, 40, 50, 60, 128};
+    ASSERT_TRUE(WriteTestFile("alpha.tga", bytes));
+    const unsigned id = DEMOGL_TextureLoad("alpha.tga", kImageTypeTga, 0, GL_REPEAT, GL_REPEAT, GL_NEAREST,
+                                           GL_NEAREST, false, false, 0, 0, 2);
+    ASSERT_NE(id, 0u);
+    ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
+    uint8_t texels[8] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    const uint8_t expected[8] = {30, 20, 10, 255, 60, 50, 40, 128};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(texels[i], expected[i]) << i;
+}
+
+TEST_F(TexturesTest, FailedLoadsGiveZeroAndOneMessageNamingTheFile)
+{
+    ASSERT_TRUE(WriteTestFile("garbage.jpg", std::vector<uint8_t>(100, 0x5A)));
+    ASSERT_TRUE(WriteTestFile("empty.tga", {}));
+    ASSERT_TRUE(WriteTestJpeg("fine.jpg", 4, 4, Solid(1, 2, 3)));
+    struct Case
+    {
+        const char* file;
+        int type;
+    };
+    const Case cases[] = {{"missing.jpg", kImageTypeJpeg}, {"garbage.jpg", kImageTypeJpeg},
+                          {"empty.tga", kImageTypeTga},    {"fine.jpg", 2},
+                          {"fine.jpg", kImageTypeTga}};
+    for (const Case& c : cases)
+    {
+        testing::internal::CaptureStderr();
+        const unsigned id = DEMOGL_TextureLoad(c.file, c.type, 0, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                               false, false, 0, GL_RGB5_A1, 2);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(id, 0u) << c.file << " as type " << c.type;
+        const size_t first = errors.find(c.file);
+        EXPECT_NE(first, std::string::npos) << errors;
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << "exactly one line: " << errors;
+    }
+}
+
+TEST_F(TexturesTest, ExtensionNumbersAndTheSwitchThatHidesThem)
+{
+    // Mesa's software renderer offers both.
+    EXPECT_TRUE(DEMOGL_ExtensionCheckIfAvailable(kExtensionMultitexture));
+    EXPECT_TRUE(DEMOGL_ExtensionCheckIfAvailable(kExtensionTexEnvCombine));
+    EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(1));
+    EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(-1));
+    EXPECT_NE(wglGetProcAddress("glActiveTextureARB"), nullptr);
+
+    Library().extensionsDisabled = true;
+    EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(kExtensionMultitexture));
+    EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(kExtensionTexEnvCombine));
+    Library().extensionsDisabled = false;
+}
+
+} // namespace
