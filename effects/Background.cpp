@@ -7,6 +7,7 @@
 #include "Background.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 
 #include <cmath>
 #include <cstring>
@@ -60,6 +61,8 @@ void CBackgroundEffect::ReceiveInt(char* pszName, int iValue, long)
 
 void CBackgroundEffect::RenderFrame(long lElapsedTime)
 {
+    // Light 1 is switched inside the push; its enable must be back afterwards.
+    const LightEnableKeeper light1(GL_LIGHT1);
     glPushAttrib(kEffectAttribMask);
 
     // Texturing and additive blending on; depth test and fog off. The depth settings only
@@ -119,4 +122,5 @@ void CBackgroundEffect::RenderFrame(long lElapsedTime)
     glEnd();
 
     glPopAttrib();
+    light1.Restore();
 }

@@ -7,6 +7,7 @@
 #include "Border.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ void CBorderEffect::End()
 
 void CBorderEffect::RenderFrame(long)
 {
+    // Light 1 is switched inside the push; its enable must be back afterwards.
+    const LightEnableKeeper light1(GL_LIGHT1);
     glPushAttrib(kEffectAttribMask);
 
     glEnable(GL_TEXTURE_2D);
@@ -89,4 +92,5 @@ void CBorderEffect::RenderFrame(long)
     DrawFullViewQuad();
 
     glPopAttrib();
+    light1.Restore();
 }
