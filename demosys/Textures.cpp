@@ -8,6 +8,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -73,7 +74,8 @@ unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDa
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, &bytes))
     {
-        ReportLoadFailure(path, "the file cannot be read");
+        std::error_code code;
+        ReportLoadFailure(path, std::filesystem::exists(path, code) ? "the file cannot be read" : "no such file");
         return 0;
     }
     TextureRecord record;
