@@ -7,6 +7,7 @@
 #include "Balls.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -67,6 +68,7 @@ void CBallsEffect::ReceiveInt(char*, int, long)
 
 void CBallsEffect::RenderFrame(long lElapsedTime)
 {
+    const LightEnableKeeper light1(GL_LIGHT1);
     glPushAttrib(kEffectAttribMask);
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
@@ -144,4 +146,5 @@ void CBallsEffect::RenderFrame(long lElapsedTime)
     }
 
     glPopAttrib();
+    light1.Restore();
 }

@@ -28,12 +28,13 @@ void EndCubeScene(unsigned int texture)
     DEMOGL_TextureUnUpload(texture);
 }
 
-void BeginCubeSceneFrame(int width, int height, unsigned int texture, const CubeSceneFog& fog)
+LightEnableKeeper BeginCubeSceneFrame(int width, int height, unsigned int texture, const CubeSceneFog& fog)
 {
     // These come before the push on purpose: the next effect inherits them.
     SetViewAndProjection(width, height, kNearPlane, 200.0);
     glEnable(GL_TEXTURE_2D);
 
+    const LightEnableKeeper light0(GL_LIGHT0);
     glPushAttrib(GL_ENABLE_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -59,11 +60,13 @@ void BeginCubeSceneFrame(int width, int height, unsigned int texture, const Cube
         glEnable(GL_FOG);
     else
         glDisable(GL_FOG);
+    return light0;
 }
 
-void EndCubeSceneFrame()
+void EndCubeSceneFrame(const LightEnableKeeper& light0)
 {
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glPopAttrib();
+    light0.Restore();
 }

@@ -4,6 +4,8 @@
 // the scene itself.
 #pragma once
 
+#include "LightEnableKeeper.h"
+
 // The fog a cube scene sets up. Start and end stay in the GL fog state after the frame either
 // way; drawWithFog false sets the same parameters and then switches fog off for the scene.
 struct CubeSceneFog
@@ -29,7 +31,8 @@ void EndCubeScene(unsigned int texture);
 // The frame up to the scene: viewport, 45-degree projection to 200, identity model-view and
 // GL_TEXTURE_2D on (none of it undone later), then the enable-bit push, depth test (GL_LEQUAL),
 // lighting with light 0 as it stands, modulated sphere-mapped texture, and linear fog.
-void BeginCubeSceneFrame(int width, int height, unsigned int texture, const CubeSceneFog& fog);
+// Returns light 0's enable as the frame found it, for EndCubeSceneFrame.
+LightEnableKeeper BeginCubeSceneFrame(int width, int height, unsigned int texture, const CubeSceneFog& fog);
 
-// After the scene: texture generation off and the enable bits popped.
-void EndCubeSceneFrame();
+// After the scene: texture generation off, the enable bits popped, light 0's enable put back.
+void EndCubeSceneFrame(const LightEnableKeeper& light0);

@@ -8,6 +8,7 @@
 #include "Kaos.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 #include "UnitCube.h"
 
 #include <GL/gl.h>
@@ -358,6 +359,7 @@ void CKaosEffect::DrawCube(float t)
     const float y = static_cast<float>(0.3 * std::cos(circle));
     const float z = static_cast<float>(0.4 * std::sin(static_cast<double>(t / period)) - 3.5);
 
+    const LightEnableKeeper light0(GL_LIGHT0);
     glPushAttrib(GL_ENABLE_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -372,6 +374,7 @@ void CKaosEffect::DrawCube(float t)
     else if (m_cubeMode == 1)
         DrawTwoPassCube();
     glPopAttrib();
+    light0.Restore();
 }
 
 void CKaosEffect::DrawMultitextureCube()

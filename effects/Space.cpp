@@ -50,7 +50,7 @@ void CSpaceEffect::ReceiveInt(char*, int, long) {}
 
 void CSpaceEffect::RenderFrame(long lElapsedTime)
 {
-    BeginCubeSceneFrame(m_width, m_height, m_texture, kFog);
+    const LightEnableKeeper light0 = BeginCubeSceneFrame(m_width, m_height, m_texture, kFog);
 
     const double time = static_cast<double>(lElapsedTime);
     const float timeF = static_cast<float>(lElapsedTime);
@@ -79,5 +79,5 @@ void CSpaceEffect::RenderFrame(long lElapsedTime)
         glPopMatrix();
     }
 
-    EndCubeSceneFrame();
+    EndCubeSceneFrame(light0);
 }

@@ -47,7 +47,7 @@ void CSpiralEffect::ReceiveInt(char*, int, long) {}
 
 void CSpiralEffect::RenderFrame(long lElapsedTime)
 {
-    BeginCubeSceneFrame(m_width, m_height, m_texture, kFog);
+    const LightEnableKeeper light0 = BeginCubeSceneFrame(m_width, m_height, m_texture, kFog);
 
     const float time = static_cast<float>(lElapsedTime);
     // Turn of the whole spiral about z, spin of each cube (degrees), and the slide along the
@@ -76,5 +76,5 @@ void CSpiralEffect::RenderFrame(long lElapsedTime)
         glCallList(m_cubeList);
     }
 
-    EndCubeSceneFrame();
+    EndCubeSceneFrame(light0);
 }
