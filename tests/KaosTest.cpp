@@ -378,6 +378,8 @@ TEST_F(KaosTest, EachLayerAloneLandsWhereItsPlacementPutsIt)
         {"hammer 2", "HAMMER", 2, 211, {{-3.864, 1.785, -19, true}, {3.864, -0.285, -19, false}}, 0, 128, 255},
         {"hammer 3", "HAMMER", 3, 211, {{-0.016, -4.5, -19, true}, {0.0, 3.5, -19, false}}, 0, 128, 255},
         {"hammer 3 t=0", "HAMMER", 3, 0, {{0, 3.5, -19, true}, {0, -4.5, -19, false}}, 0, 128, 255},
+        // A quarter period turns it a quarter turn anticlockwise, to the left of the pivot.
+        {"hammer 3 t=106", "HAMMER", 3, 106, {{-4.0, -0.52, -19, true}, {4.0, -0.48, -19, false}}, 0, 128, 255},
         // HEAD: 8 x 8 at z = -17, white added at full intensity (no mask).
         {"head", "HEAD", 1, 0, {{3.8, 3.8, -17, true}, {0, 0, -17, true}, {4.2, 0, -17, false}}, 255, 255, 255},
         // FH's first frame: the picture 8 x 8 at z = -16 and the outer shape (red, level 0.99)
