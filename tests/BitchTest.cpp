@@ -111,7 +111,7 @@ TEST(BitchTest, ModelLandsWhereTheSwayingCameraPutsItAtTheEdgeTimes)
     effect.Prepare();
     const Matrix4 projection = PerspectiveMatrix(45, double(kWidth) / kHeight, 1, 1000);
 
-    // The Part's own numbers for the edge times, written out literally.
+    // The edge times with their numbers written out literally.
     // At -1 ms: t = 0, eye (0, 110.5, 135), no shift, 50 degrees in all.
     const Matrix4 atStart = Multiply(LookAtMatrix({0, 110.5, 135}, {0, 10, 0}, {0, 1, 0}),
                                      RotationMatrix(50, 0, 1, 0));
