@@ -197,95 +197,23 @@ TEST(KaosParameters, EveryRowOfTheTableFromBusyAndQuietStates)
         {"QLG", INT_MAX, [](KaosSwitches& s) { s.showGlow = false; }},
         {"FH", 0, [](KaosSwitches& s) { s.showFh = false; }},
         {"FH", 1,
-         [](KaosSwitches& s) {
-             s.outerShapeLevel = 1.0f;
-             s.fhLevel = 1.0f;
-             s.showFh = true;
-             s.fhFadeOut = false;
-         }},
-        {"FH", 2,
-         [](KaosSwitches& s) {
-             s.fhLevel = 1.0f;
-             s.fhFadeOut = true;
-         }},
-        {"FH", 3,
-         [](KaosSwitches& s) {
-             s.showFh = false;
-             s.fhFadeOut = false;
-         }},
-        {"FH", -1,
-         [](KaosSwitches& s) {
-             s.showFh = false;
-             s.fhFadeOut = false;
-         }},
-        {"HAMMER", 1,
-         [](KaosSwitches& s) {
-             s.showHammer = true;
-             s.hammerMode = 1;
-         }},
-        {"HAMMER", 2,
-         [](KaosSwitches& s) {
-             s.showHammer = true;
-             s.hammerMode = 2;
-         }},
-        {"HAMMER", 3,
-         [](KaosSwitches& s) {
-             s.showHammer = true;
-             s.hammerMode = 3;
-         }},
-        {"HAMMER", 4,
-         [](KaosSwitches& s) {
-             s.showHammer = false;
-             s.hammerMode = 0;
-         }},
-        {"HAMMER", 0,
-         [](KaosSwitches& s) {
-             s.showHammer = false;
-             s.hammerMode = 0;
-         }},
-        {"HAMMER", -1,
-         [](KaosSwitches& s) {
-             s.showHammer = false;
-             s.hammerMode = 0;
-         }},
-        {"TCUBE", 1,
-         [](KaosSwitches& s) {
-             s.showCube = true;
-             s.cubeMode = 1;
-         }},
-        {"TCUBE", 2,
-         [](KaosSwitches& s) {
-             s.showCube = true;
-             s.cubeMode = 2;
-         }},
-        {"TCUBE", 3,
-         [](KaosSwitches& s) {
-             s.showCube = false;
-             s.cubeMode = 0;
-         }},
-        {"TCUBE", -2,
-         [](KaosSwitches& s) {
-             s.showCube = false;
-             s.cubeMode = 0;
-         }},
-        {"HEAD", 1,
-         [](KaosSwitches& s) {
-             s.headLevel = 1.0f;
-             s.showHead = true;
-             s.headRestart = true;
-         }},
-        {"HEAD", 0,
-         [](KaosSwitches& s) {
-             s.showHead = false;
-             s.headRestart = false;
-             s.headLevel = 0.0f;
-         }},
-        {"HEAD", 2,
-         [](KaosSwitches& s) {
-             s.showHead = false;
-             s.headRestart = false;
-             s.headLevel = 0.0f;
-         }},
+         [](KaosSwitches& s) { s.outerShapeLevel = 1.0f; s.fhLevel = 1.0f; s.showFh = true; s.fhFadeOut = false; }},
+        {"FH", 2, [](KaosSwitches& s) { s.fhLevel = 1.0f; s.fhFadeOut = true; }},
+        {"FH", 3, [](KaosSwitches& s) { s.showFh = false; s.fhFadeOut = false; }},
+        {"FH", -1, [](KaosSwitches& s) { s.showFh = false; s.fhFadeOut = false; }},
+        {"HAMMER", 1, [](KaosSwitches& s) { s.showHammer = true; s.hammerMode = 1; }},
+        {"HAMMER", 2, [](KaosSwitches& s) { s.showHammer = true; s.hammerMode = 2; }},
+        {"HAMMER", 3, [](KaosSwitches& s) { s.showHammer = true; s.hammerMode = 3; }},
+        {"HAMMER", 4, [](KaosSwitches& s) { s.showHammer = false; s.hammerMode = 0; }},
+        {"HAMMER", 0, [](KaosSwitches& s) { s.showHammer = false; s.hammerMode = 0; }},
+        {"HAMMER", -1, [](KaosSwitches& s) { s.showHammer = false; s.hammerMode = 0; }},
+        {"TCUBE", 1, [](KaosSwitches& s) { s.showCube = true; s.cubeMode = 1; }},
+        {"TCUBE", 2, [](KaosSwitches& s) { s.showCube = true; s.cubeMode = 2; }},
+        {"TCUBE", 3, [](KaosSwitches& s) { s.showCube = false; s.cubeMode = 0; }},
+        {"TCUBE", -2, [](KaosSwitches& s) { s.showCube = false; s.cubeMode = 0; }},
+        {"HEAD", 1, [](KaosSwitches& s) { s.headLevel = 1.0f; s.showHead = true; s.headRestart = true; }},
+        {"HEAD", 0, [](KaosSwitches& s) { s.showHead = false; s.headRestart = false; s.headLevel = 0.0f; }},
+        {"HEAD", 2, [](KaosSwitches& s) { s.showHead = false; s.headRestart = false; s.headLevel = 0.0f; }},
         // Names are compared whole and case-sensitively; anything else changes nothing.
         {"sl", 1, [](KaosSwitches&) {}},
         {"SL ", 1, [](KaosSwitches&) {}},
