@@ -59,15 +59,16 @@ inline ::testing::AssertionResult PixelNear(PixelPoint at, int r, int g, int b, 
     return result;
 }
 
-// Saves the current frame for looking at: ZARNOVELT_FRAME_DIR/<name>.png, or under
-// /tmp/zarnovelt-frames (an absolute path, as the tests run in scratch directories).
+// Saves the current frame as <dir>/<name>.png when ZARNOVELT_TEST_FRAMES names a directory
+// (the same switch as the other rendering tests), for looking at what a test drew.
 inline void SaveFrame(const std::string& name)
 {
-    const char* dir = std::getenv("ZARNOVELT_FRAME_DIR");
-    const std::string folder = dir != nullptr && *dir ? dir : "/tmp/zarnovelt-frames";
+    const char* dir = std::getenv("ZARNOVELT_TEST_FRAMES");
+    if (dir == nullptr || *dir == '\0')
+        return;
     std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    GlTestContext::SavePng(folder + "/" + name + ".png");
+    std::filesystem::create_directories(dir, ignored);
+    GlTestContext::SavePng(std::string(dir) + "/" + name + ".png");
 }
 
 } // namespace EyeProbe
