@@ -1,16 +1,18 @@
 // DEMOGL_AppRun and DEMOGL_AppEnd: one run of the show from start to end.
 //
-//   1. settle the options (command line, start-up variables, record)
-//   2. open the backend (window or headless) and the offscreen framebuffer
-//   3. read and validate the timeline script (a bad script does not start)
-//   4. loading: Init of every effect in registration order, the loading bar after each
-//   5. the show: each frame the clock gives T; every event with time <= T is applied in file
-//      order; the running effects draw in layer order; the frame is presented or captured
-//   6. End for the effects still running; the capture is finished
+//   1. settle the choices (command line, start-up variables, record)
+//   2. open the backend (window or headless); in a window, the start-up dialog
+//   3. read and validate the timeline script (a bad script does not start) and its music
+//   4. the capture, when asked for (before loading, so a missing ffmpeg fails fast)
+//   5. loading: Init of every effect in registration order, the loading bar after each
+//   6. the show (ShowLoop.cpp); End for the effects still running; the capture is finished
+//
+// ZARNOVELT_DIALOG_AUTOSTART=N (environment) presses the dialog's Start button by itself after
+// N frames; the window tests use it to run the dialog under a virtual display.
 #include <GL/gl.h>
 
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -21,9 +23,13 @@
 #include "LoadingBar.h"
 #include "RenderTarget.h"
 #include "Scheduler.h"
-#include "ShowClock.h"
+#include "ShowLoop.h"
+#include "Soundtrack.h"
+#include "StartupDialog.h"
 #include "TextureStore.h"
 #include "Timeline.h"
+#include "VideoCapture.h"
+#include "WindowUi.h"
 
 namespace {
 
@@ -33,6 +39,7 @@ struct Session
 {
     std::unique_ptr<Backend> backend;
     RenderTarget target;
+    WindowUi ui;
 };
 
 Session& CurrentSession()
@@ -63,8 +70,7 @@ const char* GlErrorName(GLenum error)
 
 // Chooses and opens the backend: the window when a display exists and no headless run is asked
 // for, otherwise EGL. A window that cannot be opened falls back to headless, with a message.
-std::unique_ptr<Backend> OpenBackend(const Options& options, const BackendConfig& config, bool wantWindow,
-                                     std::string* error)
+std::unique_ptr<Backend> OpenBackend(const BackendConfig& config, bool wantWindow, std::string* error)
 {
     if (Library().backendKind == BackendKind::Null)
     {
@@ -80,11 +86,47 @@ std::unique_ptr<Backend> OpenBackend(const Options& options, const BackendConfig
             return window;
         std::fprintf(stderr, "Warning: no window (%s); rendering headless instead\n", windowError.c_str());
     }
-    (void)options;
     auto headless = CreateEglBackend();
     if (!headless->Open(config, error))
         return nullptr;
     return headless;
+}
+
+// The frames the dialog waits before pressing Start by itself; -1 when nobody asked.
+int DialogAutoStartFrames()
+{
+    const char* value = std::getenv("ZARNOVELT_DIALOG_AUTOSTART");
+    if (value == nullptr || *value == '\0')
+        return -1;
+    char* end = nullptr;
+    const long frames = std::strtol(value, &end, 10);
+    if (end == nullptr || *end != '\0' || frames < 0 || frames > 100000)
+    {
+        std::fprintf(stderr, "Warning: ZARNOVELT_DIALOG_AUTOSTART=%s is not a frame count; ignored\n", value);
+        return -1;
+    }
+    return static_cast<int>(frames);
+}
+
+// What the run will be, before any dialog: the command line over the start-up variables over
+// the record.
+StartupChoices InitialChoices(const Options& options, const StartupVariables& variables, const SStartupDat& record)
+{
+    StartupChoices choices;
+    if (options.sizeGiven)
+    {
+        choices.width = options.width;
+        choices.height = options.height;
+    }
+    else if (record.m_iDefaultResolution >= 0 && record.m_iDefaultResolution < kResolutionCount)
+    {
+        choices.width = kResolutions[record.m_iDefaultResolution].m_iWidth;
+        choices.height = kResolutions[record.m_iDefaultResolution].m_iHeight;
+    }
+    choices.fullscreen = options.fullscreen >= 0 ? options.fullscreen == 1 : (variables.fullScreen || record.m_bFullScreen);
+    choices.sound = variables.playMusic && record.m_bSound && !options.noMusic;
+    choices.frameSync = variables.swapInterval == 1 && record.m_bFrameSync;
+    return choices;
 }
 
 int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsigned char versionMajor,
@@ -104,49 +146,33 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         return kAppRunOk;
     }
 
-    // 1. Options.
-    int width = 640;
-    int height = 480;
-    if (options.sizeGiven)
-    {
-        width = options.width;
-        height = options.height;
-    }
-    else if (record->m_iDefaultResolution >= 0 && record->m_iDefaultResolution < kResolutionCount)
-    {
-        width = kResolutions[record->m_iDefaultResolution].m_iWidth;
-        height = kResolutions[record->m_iDefaultResolution].m_iHeight;
-    }
+    // 1. Choices.
+    StartupChoices choices = InitialChoices(options, library.variables, *record);
     library.extensionsDisabled = options.noExtensions;
     const bool capturing = !options.capturePath.empty();
-    if (capturing && IsVideoPath(options.capturePath))
-        return Fail("capture to a video file is not available in this build; give a directory for PNG frames");
+    const bool videoCapture = capturing && IsVideoPath(options.capturePath);
     const bool wantWindow = !options.headless && !capturing && DisplayAvailable();
     const bool checkGl = debugMode || options.checkGl;
 
-    // 2. Backend and framebuffer.
+    // 2. Backend, dialog and framebuffer.
     BackendConfig config;
-    config.width = width;
-    config.height = height;
-    config.fullscreen = options.fullscreen >= 0 ? options.fullscreen == 1 : library.variables.fullScreen;
-    config.swapInterval = library.variables.swapInterval;
+    config.width = choices.width;
+    config.height = choices.height;
+    config.fullscreen = choices.fullscreen;
+    config.swapInterval = choices.frameSync ? 1 : 0;
     config.title = std::string(record->m_szDemoName, strnlen(record->m_szDemoName, 256));
     Session& session = CurrentSession();
     std::string error;
-    session.backend = OpenBackend(options, config, wantWindow, &error);
+    session.backend = OpenBackend(config, wantWindow, &error);
     if (!session.backend)
         return Fail("no GL context: " + error);
     library.backend = session.backend.get();
     const bool hasGl = session.backend->HasGl();
-    if (hasGl)
-    {
-        if (!Gl().Load())
-            return Fail("the GL context lacks framebuffer objects");
-        if (!session.target.Create(width, height, &error))
-            return Fail(error);
-    }
+    const bool window = session.backend->IsInteractive();
+    if (hasGl && !Gl().Load())
+        return Fail("the GL context lacks framebuffer objects");
 
-    // 3. The script.
+    // 3. The script, checked before anyone is asked anything.
     const std::string scriptName = options.scriptFile.empty() ? library.variables.scriptFile : options.scriptFile;
     Scheduler scheduler;
     for (const RegisteredEffect& registered : library.effects)
@@ -156,6 +182,30 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
                       &timeline, &error))
         return Fail(error);
 
+    if (window && library.variables.showStartupDialog && !options.noDialog)
+    {
+        if (RunStartupDialog(*session.backend, session.ui, *record, &choices, DialogAutoStartFrames()) ==
+            DialogOutcome::Quit)
+            return kAppRunOk;
+        if (DialogAutoStartFrames() >= 0)
+            std::fprintf(stderr, "Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART\n");
+        config.width = choices.width;
+        config.height = choices.height;
+        config.fullscreen = choices.fullscreen;
+        config.swapInterval = choices.frameSync ? 1 : 0;
+        session.backend->Reconfigure(config);
+    }
+    if (window)
+        session.ui.Init(session.backend->Window());
+    const int width = choices.width;
+    const int height = choices.height;
+    if (hasGl && !session.target.Create(width, height, &error))
+        return Fail(error);
+
+    Soundtrack soundtrack;
+    soundtrack.Load(timeline, scriptName);
+    const int volume = record->m_iMusicVolume;
+
     if (checkGl && hasGl)
     {
         scheduler.SetCallObserver([](const std::string& effect, const char* call) {
@@ -164,7 +214,33 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         });
     }
 
-    // 4. Loading.
+    // 4. The capture.
+    std::unique_ptr<FrameSink> sink;
+    if (capturing)
+    {
+        if (!hasGl)
+            return Fail("capture needs a GL context");
+        if (videoCapture)
+        {
+            VideoCaptureSettings settings;
+            settings.path = options.capturePath;
+            settings.width = width;
+            settings.height = height;
+            settings.fpsNumerator = options.fpsNumerator;
+            settings.fpsDenominator = options.fpsDenominator;
+            settings.frames = CaptureFrameCount(options.startMs, soundtrack.ShowEndMs(timeline), options.fpsNumerator,
+                                                options.fpsDenominator, options.frames);
+            sink = CreateVideoSink(settings, soundtrack.Stream(options.startMs, volume, choices.sound), &error);
+        }
+        else
+        {
+            sink = CreatePngDirectorySink(options.capturePath, width, height, &error);
+        }
+        if (!sink)
+            return Fail(error);
+    }
+
+    // 5. Loading.
     const bool drawBar = hasGl && library.variables.showLoadingBar && library.loadingBar.enabled;
     scheduler.InitAll(width, height, [&](size_t done, size_t total) {
         if (!drawBar)
@@ -183,61 +259,33 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
-    // 5. The show.
-    std::unique_ptr<FrameSink> sink;
-    if (capturing)
-    {
-        if (!hasGl)
-            return Fail("capture needs a GL context");
-        sink = CreatePngDirectorySink(options.capturePath, width, height, &error);
-        if (!sink)
-            return Fail(error);
-    }
+    // 6. The show.
+    ShowContext ctx;
+    ctx.backend = session.backend.get();
+    ctx.target = hasGl ? &session.target : nullptr;
+    ctx.scheduler = &scheduler;
+    ctx.ui = window && session.ui.IsReady() ? &session.ui : nullptr;
+    ctx.soundtrack = &soundtrack;
+    ctx.sink = sink.get();
+    ctx.captureName = options.capturePath;
+    ctx.scriptPath = scriptName;
+    ctx.width = width;
+    ctx.height = height;
+    ctx.fpsNumerator = options.fpsNumerator;
+    ctx.fpsDenominator = options.fpsDenominator;
+    ctx.startMs = options.startMs;
+    ctx.frameLimit = options.frames;
+    ctx.exactClock = !window;
+    ctx.escapeEnds = library.variables.escapeEnds;
+    ctx.loop = library.variables.loopShow;
+    ctx.showOverlay = library.variables.showOverlay;
+    ctx.musicVolume = volume;
+    ctx.musicAudible = choices.sound;
+    ctx.useSoundDevice = window;
     library.running = true;
-    const bool exactClock = !session.backend->IsInteractive();
-    ShowClock clock(exactClock, options.fpsNumerator, options.fpsDenominator, options.startMs);
-    size_t nextEvent = 0;
-    bool ended = false;
-    bool writeFailed = false;
-    std::vector<uint8_t> frame;
-    for (int64_t frameIndex = 0; options.frames < 0 || frameIndex < options.frames; ++frameIndex)
-    {
-        const BackendEvents events = session.backend->PollEvents();
-        if (events.quit || (events.escape && library.variables.escapeEnds))
-            break;
-        const int64_t now = clock.FrameTime(frameIndex);
-        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].timeMs <= now)
-        {
-            const TimelineEvent& event = timeline.events[nextEvent++];
-            if (event.command == TimelineCommand::End)
-                ended = true;
-            else
-                scheduler.Apply(event);
-        }
-        if (ended || now >= timeline.endTimeMs)
-            break;
-        if (hasGl)
-            session.target.Bind();
-        scheduler.RenderFrame(now);
-        if (!hasGl)
-            continue;
-        if (sink)
-        {
-            session.target.ReadUpright(frame);
-            if (!sink->Write(std::move(frame)))
-            {
-                writeFailed = true;
-                break;
-            }
-            frame.clear();
-        }
-        session.backend->Present(session.target.Framebuffer(), width, height);
-    }
-    scheduler.StopAll();
+    const int status = PlayShow(ctx, std::move(timeline));
     library.running = false;
-    if (sink && (!sink->Finish(&error) || writeFailed))
-        return Fail(error.empty() ? "the capture could not be written" : error);
-    return kAppRunOk;
+    return status;
 }
 
 } // namespace
@@ -260,6 +308,7 @@ int DEMOGL_AppRun(HINSTANCE, const SStartupDat* pStartupDat, const char* pszAppI
 void DEMOGL_AppEnd()
 {
     Session& session = CurrentSession();
+    session.ui.Shutdown();
     if (session.backend && session.backend->HasGl())
     {
         ReleaseAllTextures();

@@ -6,6 +6,7 @@
 // (RenderTarget); the window backend then shows it scaled to fit.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,17 @@ public:
 
     // Switches fullscreen on or off (window only).
     virtual void SetFullscreen(bool on) { (void)on; }
+
+    // True while the window is fullscreen.
+    virtual bool IsFullscreen() const { return false; }
+
+    // Applies new window settings after the start-up dialog: the window's size (kept within the
+    // display), fullscreen and the swap interval. Window only.
+    virtual void Reconfigure(const BackendConfig& config) { (void)config; }
+
+    // Called by Present after the frame is in the window and before it is shown, with the
+    // window's framebuffer bound: draws what only the window shows (the overlay). May be empty.
+    virtual void SetPresentHook(std::function<void()> hook) { (void)hook; }
 
     // Releases the context and window.
     virtual void Close() = 0;

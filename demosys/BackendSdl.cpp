@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "Backend.h"
@@ -34,8 +35,11 @@ public:
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
         if (config.fullscreen)
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        int windowWidth = config.width;
+        int windowHeight = config.height;
+        FitToDisplay(&windowWidth, &windowHeight);
         m_window = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    config.width, config.height, flags);
+                                    windowWidth, windowHeight, flags);
         if (m_window == nullptr)
         {
             *error = std::string("SDL window: ") + SDL_GetError();
@@ -51,8 +55,31 @@ public:
         }
         SDL_GL_MakeCurrent(m_window, m_context);
         SDL_GL_SetSwapInterval(config.swapInterval);
+        m_fullscreen = config.fullscreen;
+        m_windowedWidth = windowWidth;
+        m_windowedHeight = windowHeight;
         return true;
     }
+
+    void Reconfigure(const BackendConfig& config) override
+    {
+        if (m_window == nullptr)
+            return;
+        SetFullscreen(config.fullscreen);
+        if (!config.fullscreen)
+        {
+            int windowWidth = config.width;
+            int windowHeight = config.height;
+            FitToDisplay(&windowWidth, &windowHeight);
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+            SDL_SetWindowSize(m_window, windowWidth, windowHeight);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        SDL_GL_SetSwapInterval(config.swapInterval);
+    }
+
+    void SetPresentHook(std::function<void()> hook) override { m_presentHook = std::move(hook); }
 
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return true; }
@@ -115,6 +142,8 @@ public:
         gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
         gl.BlitFramebuffer(0, 0, width, height, x, y, x + drawWidth, y + drawHeight, GL_COLOR_BUFFER_BIT,
                            GL_LINEAR);
+        if (m_presentHook)
+            m_presentHook();
         SDL_GL_SwapWindow(m_window);
         gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -126,9 +155,20 @@ public:
 
     void SetFullscreen(bool on) override
     {
-        if (m_window != nullptr)
-            SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (m_window == nullptr || on == m_fullscreen)
+            return;
+        if (on)
+            SDL_GetWindowSize(m_window, &m_windowedWidth, &m_windowedHeight);
+        if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+            return;
+        m_fullscreen = on;
+        // Leaving fullscreen, ask for the window's old size again: without a window manager the
+        // X server restores it, but SDL would go on believing the fullscreen size.
+        if (!on && m_windowedWidth > 0 && m_windowedHeight > 0)
+            SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
     }
+
+    bool IsFullscreen() const override { return m_fullscreen; }
 
     void Close() override
     {
@@ -144,9 +184,27 @@ public:
     }
 
 private:
+    // A window larger than the display it opens on is scaled down, keeping its aspect; the
+    // picture is rendered at the chosen size anyway and scaled into the window.
+    static void FitToDisplay(int* width, int* height)
+    {
+        SDL_Rect usable;
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+            return;
+        if (*width <= usable.w && *height <= usable.h)
+            return;
+        const double scale = std::min(static_cast<double>(usable.w) / *width, static_cast<double>(usable.h) / *height);
+        *width = std::max(1, static_cast<int>(*width * scale));
+        *height = std::max(1, static_cast<int>(*height * scale));
+    }
+
     SDL_Window* m_window = nullptr;
     SDL_GLContext m_context = nullptr;
     bool m_videoInitialised = false;
+    bool m_fullscreen = false;
+    int m_windowedWidth = 0;    // the window's size before it went fullscreen
+    int m_windowedHeight = 0;
+    std::function<void()> m_presentHook;
 };
 
 } // namespace

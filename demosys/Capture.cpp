@@ -1,7 +1,13 @@
+// Capture to a directory of PNG files, and the progress line every capture prints.
 #include "Capture.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -63,6 +69,21 @@ private:
     };
     static constexpr size_t kMaxQueued = 4;
 
+    // GL gives the bottom row first; PNG wants the top row first.
+    void FlipRows(std::vector<uint8_t>& bgra) const
+    {
+        const size_t rowBytes = static_cast<size_t>(m_width) * 4;
+        std::vector<uint8_t> row(rowBytes);
+        for (int top = 0, bottom = m_height - 1; top < bottom; ++top, --bottom)
+        {
+            uint8_t* a = bgra.data() + rowBytes * top;
+            uint8_t* b = bgra.data() + rowBytes * bottom;
+            std::memcpy(row.data(), a, rowBytes);
+            std::memcpy(a, b, rowBytes);
+            std::memcpy(b, row.data(), rowBytes);
+        }
+    }
+
     void WorkLoop()
     {
         for (;;)
@@ -80,6 +101,7 @@ private:
             char name[32];
             std::snprintf(name, sizeof(name), "frame_%06llu.png", static_cast<unsigned long long>(job.index));
             const std::string path = (std::filesystem::path(m_directory) / name).string();
+            FlipRows(job.bgra);
             std::string error;
             if (!WritePngBgra(path, m_width, m_height, job.bgra.data(), &error))
             {
@@ -133,4 +155,68 @@ bool IsVideoPath(const std::string& path)
 {
     const std::string extension = LowerExtension(path);
     return extension == ".mp4" || extension == ".mkv" || extension == ".webm";
+}
+
+int64_t CaptureFrameCount(int64_t startMs, int64_t endMs, int fpsNumerator, int fpsDenominator, int64_t frameLimit)
+{
+    // floor(k * 1000 * den / num) >= D  <=>  k >= D * num / (1000 * den), so the count is the
+    // ceiling of that quotient.
+    const int64_t span = endMs - startMs;
+    int64_t count = 0;
+    if (span > 0)
+    {
+        const __int128 numerator = static_cast<__int128>(span) * fpsNumerator;
+        const __int128 denominator = static_cast<__int128>(1000) * fpsDenominator;
+        count = static_cast<int64_t>((numerator + denominator - 1) / denominator);
+    }
+    if (frameLimit >= 0)
+        count = std::min(count, frameLimit);
+    return count;
+}
+
+CaptureProgress::CaptureProgress(std::string target, int64_t totalFrames)
+    : m_target(std::move(target)), m_total(totalFrames), m_terminal(isatty(STDERR_FILENO) == 1),
+      m_start(Clock::now()), m_lastPrint(m_start)
+{
+}
+
+std::string CaptureProgress::Line(const std::string& target, int64_t done, int64_t total, double seconds)
+{
+    const double rate = seconds > 0.0 ? static_cast<double>(done) / seconds : 0.0;
+    const double percent = total > 0 ? 100.0 * static_cast<double>(done) / static_cast<double>(total) : 100.0;
+    char left[32] = "--:--";
+    if (rate > 0.0 && total >= done)
+    {
+        const int64_t remaining = static_cast<int64_t>(std::ceil(static_cast<double>(total - done) / rate));
+        std::snprintf(left, sizeof(left), "%lld:%02lld", static_cast<long long>(remaining / 60),
+                      static_cast<long long>(remaining % 60));
+    }
+    char line[256];
+    std::snprintf(line, sizeof(line), "capture %s: frame %lld/%lld  %5.1f%%  %6.1f fps  %s left", target.c_str(),
+                  static_cast<long long>(done), static_cast<long long>(total), percent, rate, left);
+    return line;
+}
+
+void CaptureProgress::Update(int64_t done)
+{
+    const Clock::time_point now = Clock::now();
+    const auto interval = m_terminal ? std::chrono::milliseconds(250) : std::chrono::milliseconds(5000);
+    if (now - m_lastPrint < interval)
+        return;
+    m_lastPrint = now;
+    const double seconds = std::chrono::duration<double>(now - m_start).count();
+    const std::string line = Line(m_target, done, m_total, seconds);
+    if (m_terminal)
+        std::fprintf(stderr, "\r%s\033[K", line.c_str());
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+void CaptureProgress::Finish(int64_t done)
+{
+    const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
+    const std::string line = Line(m_target, done, std::max(done, m_total), seconds);
+    std::fprintf(stderr, m_terminal ? "\r%s\033[K\n" : "%s\n", line.c_str());
+    std::fflush(stderr);
 }

@@ -3,6 +3,7 @@
 // Internal to demosys/ (and its tests); effects see only DemoGL.h.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ struct LibraryState
     BackendKind backendKind = BackendKind::Auto;
     SStartupDat lastStartupRecord{};    // a copy of the record the last DEMOGL_AppRun received
     int appRunCount = 0;                // DEMOGL_AppRun calls so far
+    // Controls the show reads each frame besides the window's, by frame index (tests drive
+    // pause, seeks and reloads with it). Empty: none.
+    std::function<BackendEvents(int64_t frameIndex)> testEvents;
 };
 
 LibraryState& Library();

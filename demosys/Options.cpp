@@ -73,23 +73,28 @@ std::string UsageText()
            "  --fullscreen       start in fullscreen\n"
            "  --windowed         start in a window (default)\n"
            "  --headless         no window: render offscreen (default when no display is available)\n"
-           "  --capture PATH     write every frame of the show; PATH ending in .mp4, .mkv or .webm is a video\n"
-           "                     with the soundtrack, any other PATH a directory of upright PNG files\n"
+           "  --capture PATH     write every frame of the show, headless. PATH ending in .mp4 (H.264 + AAC),\n"
+           "                     .mkv (H.264 + FLAC) or .webm (VP9 + Opus) is a video with the soundtrack,\n"
+           "                     made by ffmpeg; any other PATH is a directory of upright PNG files\n"
            "                     frame_000000.png, frame_000001.png, ...\n"
            "  --fps N            frame rate of a capture or headless run, integer or fraction (60000/1001);\n"
            "                     frame k shows demo time k * 1000 / N ms exactly (default: 60)\n"
            "  --start TIME       begin the show at TIME (ms or m:ss.fff): every script event before TIME is\n"
            "                     applied in order, nothing is drawn before it (default: 0)\n"
            "  --frames N         end the show after N frames\n"
-           "  --no-music         silent; the clock runs on its own\n"
+           "  --no-music         silent (also in a video); the clock runs on its own\n"
            "  --no-extensions    report every GL extension as missing, to run the fallback paths\n"
-           "  --no-dialog        skip the start-up dialog\n"
+           "  --no-dialog        skip the start-up dialog (always skipped headless)\n"
            "  --check-gl         check glGetError after every effect call and name the effect and call\n"
            "  --version          print the release and group names and the build's version\n"
            "  --help             print this text\n"
            "\n"
+           "In the window: Escape ends, Space pauses and resumes, Left and Right seek 5 s, Home restarts,\n"
+           "R reloads the script at the same time, F1 shows the frame-rate and timeline overlay, F11\n"
+           "switches fullscreen. While music plays the show follows the sound device's clock.\n"
+           "\n"
            "Exit status: 0 when the show ran; 1 with a reason on standard error for bad options, an invalid\n"
-           "script, no GL context, or a capture that could not be written.\n";
+           "script, no GL context, or a capture that could not be written (ffmpeg missing included).\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the demo: in a window when a display exists, otherwise a headless
-# capture of the whole show to a file whose path it prints. Extra arguments go to the demo.
+# capture of the whole show, picture and sound, to build/zarnovelt.mp4 (the path is printed).
+# Extra arguments go to the demo.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -8,9 +9,7 @@ root="$(dirname "$here")"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$root/build/zarnovelt" "$@"
 fi
-capture="$root/build/capture"
-rm -rf "$capture"
-echo "No display: capturing the show headless to $capture/ (PNG frames)"
-"$root/build/zarnovelt" --headless --capture "$capture" "$@"
-count=$(find "$capture" -name 'frame_*.png' | wc -l)
-echo "Wrote $count frames to $capture/ (frame_000000.png ...)"
+video="$root/build/zarnovelt.mp4"
+echo "No display: capturing the whole show headless to $video (H.264 + AAC)"
+"$root/build/zarnovelt" --headless --capture "$video" "$@"
+echo "Wrote $video"
