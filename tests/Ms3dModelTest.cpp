@@ -566,6 +566,8 @@ TEST(Ms3dModelDraw, FileTOfAQuarterIsDrawnAsThreeQuarters)
     glGetFloatv(GL_CURRENT_NORMAL, normal);
     EXPECT_FLOAT_EQ(normal[0], 1.0f);
     EXPECT_FLOAT_EQ(normal[2], 0.0f);
+    // Finish the drawing here: work left pending would be done while the process exits.
+    glFinish();
 }
 
 TEST(Ms3dModelDraw, TexturedMaterialShowsThePictureUpright)
