@@ -22,6 +22,8 @@ void ShowError(const std::string& text)
 
 RgbImage* ReadDibFile(const char* pszFileName)
 {
+    if (pszFileName == nullptr)
+        return nullptr;
     unsigned char* bytes = nullptr;
     size_t size = 0;
     const FileRead read = ReadFileBytes(pszFileName, &bytes, &size);

@@ -2,6 +2,9 @@
 // names a bitmap. Model owns the data and draws it; Ms3dModel fills it from ".ms3d" bytes.
 // Draw sets only materials, the texture binding and the GL_TEXTURE_2D enable (restored on
 // return); the caller owns matrices, lighting, blending and depth state.
+//
+// Files: Model.cpp (ownership, no GL), ModelDraw.cpp (Draw, ReloadTextures), Ms3dParse.cpp
+// (ParseMs3d over bytes, no GL), Ms3dModel.cpp (the file read).
 #pragma once
 
 #include <cstddef>
