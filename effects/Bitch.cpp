@@ -6,6 +6,7 @@
 #include "Bitch.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -54,6 +55,8 @@ void CBitchEffect::End() {}
 
 void CBitchEffect::RenderFrame(long lElapsedTime)
 {
+    // Light 0 is switched inside the push; its enable must be back afterwards.
+    const LightEnableKeeper light0(GL_LIGHT0);
     glPushAttrib(kEffectAttribMask);
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
@@ -85,4 +88,5 @@ void CBitchEffect::RenderFrame(long lElapsedTime)
     if (m_model != nullptr)
         m_model->Draw();
     glPopAttrib();
+    light0.Restore();
 }

@@ -7,6 +7,7 @@
 #include "Credits.h"
 
 #include "EffectCommon.h"
+#include "LightEnableKeeper.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -123,6 +124,8 @@ void CCreditsEffect::ReceiveInt(char* pszName, int iValue, long)
 
 void CCreditsEffect::RenderFrame(long lElapsedTime)
 {
+    // Light 0 is switched inside the push; its enable must be back afterwards.
+    const LightEnableKeeper light0(GL_LIGHT0);
     glPushAttrib(kEffectAttribMask);
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
@@ -180,4 +183,5 @@ void CCreditsEffect::RenderFrame(long lElapsedTime)
         DrawCard(c, d);
     }
     glPopAttrib();
+    light0.Restore();
 }

@@ -163,6 +163,7 @@ TEST(BitchTest, ModelLandsWhereTheSwayingCameraPutsItAtTheEdgeTimes)
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     GLdouble clearDepth = -1;
     glGetDoublev(GL_DEPTH_CLEAR_VALUE, &clearDepth);

@@ -115,6 +115,7 @@ TEST_F(CreditsTest, ModelLandsWhereTheFixedCameraPutsItAt2000)
     // The last matrix set is the name card's.
     EXPECT_TRUE(MatricesNear(ReadMatrix(GL_MODELVIEW_MATRIX), TranslationMatrix(1.8, -2, -12), 1e-6));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
 }
 

@@ -144,7 +144,12 @@ TEST_F(TunnelTest, BlendingIsTakenAsFoundAndFogParametersStay)
     EXPECT_EQ(source, GL_ONE);
     EXPECT_EQ(destination, GL_ONE);
 
-    // The fog enable comes back; the fog parameters and hint stay as the effect set them.
+    // The fog enable comes back; the fog parameters and hint stay as the effect set them. Light 0,
+    // switched off inside the push, is back on as it was found.
+    glEnable(GL_LIGHT0);
+    m_effect.RenderFrame(2000);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    glDisable(GL_LIGHT0);
     EXPECT_FALSE(glIsEnabled(GL_FOG));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     GLint mode = 0, hint = 0;
