@@ -12,8 +12,10 @@
 
 namespace {
 
-std::unique_ptr<Backend> g_backend;
-RenderTarget g_target;
+// Both live until the process ends and are never destroyed: GL calls from static destructors
+// would run while the driver's own statics are being torn down, which can hang the exit.
+Backend* g_backend = nullptr;
+RenderTarget& g_target = *new RenderTarget;
 
 void ResetState(int width, int height)
 {
@@ -68,12 +70,12 @@ bool Create(int width, int height)
             std::fprintf(stderr, "GlTestContext: %s\n", error.c_str());
             return false;
         }
-        g_backend = std::move(backend);
-        Library().backend = g_backend.get();
+        g_backend = backend.release();
+        Library().backend = g_backend;
         if (!Gl().Load())
             return false;
     }
-    Library().backend = g_backend.get();
+    Library().backend = g_backend;
     if (g_target.Width() != width || g_target.Height() != height || g_target.Framebuffer() == 0)
     {
         std::string error;
