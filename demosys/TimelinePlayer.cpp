@@ -19,6 +19,9 @@ void TimelinePlayer::AdvanceTo(int64_t timeMs)
         else
             m_scheduler.Apply(event);
     }
+    // The parser keeps the "end" line as the timeline's end time rather than as an event.
+    if (m_timeline.hasEnd && m_time >= m_timeline.endTimeMs)
+        m_ended = true;
 }
 
 void TimelinePlayer::Rewind()
