@@ -8,6 +8,7 @@
 
 #include "EffectCommon.h"
 #include "LightEnableKeeper.h"
+#include "ModelScene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -72,14 +73,9 @@ CCreditsEffect::~CCreditsEffect()
 
 int CCreditsEffect::Init(int iWidth, int iHeight)
 {
-    delete m_model;
-    m_model = new Ms3dModel();
-    if (!m_model->LoadModelData(kModelFile))
+    if (!LoadSceneModel("CREDITS", kModelFile, m_model))
     {
-        // The box names a placeholder path; the real one goes to standard error beside it.
         // The captions' textures are not loaded either.
-        std::fprintf(stderr, "CREDITS: cannot load the model \"%s\"\n", kModelFile);
-        MessageBoxA(nullptr, "Couldn't load the model dat\\model.ms3d", "Error", MB_ICONERROR);
         return 0;
     }
     m_width = iWidth;

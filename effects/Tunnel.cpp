@@ -7,6 +7,7 @@
 
 #include "EffectCommon.h"
 #include "LightEnableKeeper.h"
+#include "ModelScene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -29,15 +30,8 @@ CTunnelEffect::~CTunnelEffect()
 
 int CTunnelEffect::Init(int iWidth, int iHeight)
 {
-    delete m_model;
-    m_model = new Ms3dModel();
-    if (!m_model->LoadModelData(kModelFile))
-    {
-        // The box names a placeholder path; the real one goes to standard error beside it.
-        std::fprintf(stderr, "TUNNEL: cannot load the model \"%s\"\n", kModelFile);
-        MessageBoxA(nullptr, "Couldn't load the model dat\\model.ms3d", "Error", MB_ICONERROR);
+    if (!LoadSceneModel("TUNNEL", kModelFile, m_model))
         return 0;
-    }
     m_width = iWidth;
     m_height = iHeight;
     m_timeOffset = 2000;
