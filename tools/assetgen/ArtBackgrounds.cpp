@@ -35,8 +35,10 @@ void MakeSunsetGrid(Generated* out)
         for (int x = 0; x < kW; ++x)
             sun.At(x, y) *= gap;
     }
-    c.Add(Glow(Circle(sunCentre, sunRadius), kW, kH, 60.0f), Rgb{1.0f, 0.35f, 0.4f} * 0.35f);
-    AddVerticalGradient(&c, sun, {1.0f, 0.95f, 0.35f}, {1.0f, 0.25f, 0.55f}, sunCentre.y - sunRadius, sunCentre.y + sunRadius);
+    c.Add(Glow(Circle(sunCentre, sunRadius), kW, kH, 60.0f), Rgb{1.0f, 0.35f, 0.4f} * 0.25f);
+    // The sun replaces the sky behind it, so it keeps its colours instead of burning to white.
+    c.Multiply(sun.Inverted());
+    AddVerticalGradient(&c, sun, {1.0f, 0.85f, 0.15f}, {1.0f, 0.15f, 0.45f}, sunCentre.y - sunRadius, sunCentre.y + sunRadius);
 
     // Two mountain ridges in front of the sun.
     for (int layer = 0; layer < 2; ++layer)

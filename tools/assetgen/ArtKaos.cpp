@@ -136,7 +136,7 @@ void MakeGlowLogo(Generated* out)
 
     Plane cover = text.Blurred(22.0f);
     for (float& v : cover.Values())
-        v = std::clamp(v * 5.0f, 0.0f, 1.0f);
+        v = std::clamp(v * 9.0f - 0.2f, 0.0f, 1.0f);
     cover.Max(Fill(Ellipse({w * 0.5f, 262.0f}, 690.0f, 9.0f), w, h, 6.0f));
     EmitMaskedPair(out, "kaos/k_quillmarsh_glow_02_image.jpg", "kaos/k_quillmarsh_glow_02_mask.jpg", c, cover, 512, 128);
 }
@@ -347,8 +347,13 @@ void MakeHead(Generated* out)
         c.Add(Glow(Circle(trace.back(), 4.0f), kWork, kWork, 4.0f), palette::kAmber);
     }
     AddNeon(&c, head, palette::kCyan, 5.0f, 11.0f, 1.2f);
+    // The neck fades into the dark before the picture's lower edge: the flash is added
+    // without a mask, so its edges must be black.
+    const Plane fade = MakePlane(kWork, kWork, [](float, float y) { return std::clamp((492.0f - y) / 70.0f, 0.0f, 1.0f); });
+    c.Multiply(fade);
 
-    const Plane cover = Fill(Offset(head, 10), kWork, kWork, 6.0f);
+    Plane cover = Fill(Offset(head, 10), kWork, kWork, 6.0f);
+    cover.Multiply(MakePlane(kWork, kWork, [](float, float y) { return std::clamp((500.0f - y) / 20.0f, 0.0f, 1.0f); }));
     EmitMaskedPair(out, "kaos/k_head_image.jpg", "kaos/k_head_mask.jpg", c, cover, 256, 256);
 }
 

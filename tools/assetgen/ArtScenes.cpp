@@ -39,14 +39,13 @@ void MakeSprites(Generated* out)
     });
     EmitPicture(out, "particle.jpg", particle, 64, 64);
 
-    // Light balls: a hot white core, a cyan body and a faint ring.
-    Canvas ball = RadialSprite(128, [](float r, float dx, float dy) {
+    // Light balls: a hot white core in a cyan body with a violet fringe.
+    Canvas ball = RadialSprite(128, [](float r, float, float) {
         const float core = std::exp(-r * r * 30.0f);
         const float body = std::exp(-r * r * 5.0f);
-        const float ring = std::exp(-std::pow((r - 0.55f) / 0.05f, 2.0f));
-        const float highlight = std::exp(-((dx + 0.18f) * (dx + 0.18f) + (dy + 0.2f) * (dy + 0.2f)) * 60.0f);
-        return Rgb{1.0f, 1.0f, 1.0f} * (1.4f * core + 0.5f * highlight) + Rgb{0.25f, 0.75f, 1.0f} * (1.0f * body) +
-               Rgb{0.6f, 0.4f, 1.0f} * (0.35f * ring);
+        const float fringe = std::exp(-r * r * 2.5f);
+        return Rgb{1.0f, 1.0f, 1.0f} * (1.4f * core) + Rgb{0.25f, 0.75f, 1.0f} * (1.0f * body) +
+               Rgb{0.5f, 0.3f, 1.0f} * (0.25f * fringe);
     });
     EmitPicture(out, "lightball.jpg", ball, 128, 128);
 
@@ -67,7 +66,7 @@ Rgb NightCity(float x, float y, float z)
     Rgb colour;
     if (y >= 0.0f)
     {
-        colour = Mix({0.25f, 0.55f, 0.95f}, {0.02f, 0.04f, 0.18f}, std::pow(y, 0.5f));
+        colour = Mix({0.40f, 0.70f, 1.00f}, {0.10f, 0.18f, 0.50f}, std::pow(y, 0.5f));
         const float moon = std::exp(-(std::pow(x + 0.35f, 2.0f) + std::pow(y - 0.6f, 2.0f)) * 300.0f);
         colour = colour + palette::kWhite * (2.0f * moon);
         // Light bands of a studio sky, giving the chrome its streaks.
@@ -84,7 +83,7 @@ Rgb NightCity(float x, float y, float z)
         const float fz = pz - cz - 0.5f;
         const float dot = std::exp(-(fx * fx + fz * fz) * 30.0f) * lit;
         const Rgb light = HashToUnit(cx, cz, 4) > 0.5f ? palette::kAmber : palette::kCyan;
-        colour = Rgb{0.02f, 0.03f, 0.07f} + light * (1.2f * dot * std::min(1.0f, -y * 4.0f));
+        colour = Rgb{0.18f, 0.20f, 0.35f} + light * (1.4f * dot * std::min(1.0f, -y * 4.0f));
     }
     return colour + Rgb{0.6f, 0.8f, 1.0f} * (0.8f * std::exp(-y * y * 150.0f));
 }
@@ -96,7 +95,7 @@ Rgb SunsetSea(float x, float y, float z)
     const float sun = std::exp(-(std::pow(x - 0.15f, 2.0f) + std::pow(y - 0.12f, 2.0f)) * 90.0f);
     if (y >= 0.0f)
     {
-        colour = Mix({1.0f, 0.55f, 0.15f}, {0.35f, 0.05f, 0.40f}, std::pow(y, 0.6f));
+        colour = Mix({1.0f, 0.60f, 0.20f}, {0.55f, 0.15f, 0.60f}, std::pow(y, 0.6f));
         colour = colour + Rgb{1.0f, 0.95f, 0.7f} * (2.2f * sun);
         const float cloud = FractalNoise(x * 4.0f + 10.0f, y * 14.0f, 5, 4);
         colour = colour * (0.75f + 0.5f * cloud);
@@ -105,7 +104,8 @@ Rgb SunsetSea(float x, float y, float z)
     {
         const float streak = std::exp(-std::pow((x - 0.15f) / 0.06f, 2.0f)) * std::exp(y * 3.0f);
         const float waves = 0.6f + 0.4f * std::sin(z / -y * 40.0f);
-        colour = Rgb{0.08f, 0.02f, 0.10f} + Rgb{1.0f, 0.6f, 0.3f} * (1.4f * streak * waves);
+        colour = Mix({0.45f, 0.12f, 0.35f}, {0.12f, 0.04f, 0.18f}, std::min(1.0f, -y * 2.0f)) +
+                 Rgb{1.0f, 0.6f, 0.3f} * (1.4f * streak * waves);
     }
     return colour + Rgb{1.0f, 0.7f, 0.5f} * (0.7f * std::exp(-y * y * 200.0f));
 }

@@ -2,16 +2,21 @@
 //
 //   assetgen DATA_DIR [--review REVIEW_DIR]
 //
-// The work is split over two threads (the soundtrack, and everything else), each filling its
-// own list of files; the lists are merged and written at the end, so the files never depend on
-// which thread finished first. With --review the contact sheet of every picture is written to
+// The work is split into independent pieces run on two threads, each piece filling its own
+// list of files; the lists are merged in a fixed order and written at the end, so the files
+// never depend on which thread finished first. With --review the contact sheet of every picture is written to
 // REVIEW_DIR/contact_sheet.png.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Art.h"
 #include "ContactSheet.h"
@@ -65,36 +70,87 @@ int main(int argc, char** argv)
         return Usage();
 
     const auto started = std::chrono::steady_clock::now();
-    // The soundtrack takes about as long as everything else together, so it gets a thread of
-    // its own.
-    Generated music;
-    std::string musicError;
-    std::thread musicThread([&] {
-        Guarded([&] { music.AddFile(kSoundtrackFile, MakeSoundtrack()); }, &musicError);
-    });
-    Generated rest;
-    std::string restError;
-    Guarded([&] {
-        MakeKaosTextures(&rest);
-        MakeOverlayTextures(&rest);
-        MakeBackgroundTextures(&rest);
-        MakeSceneTextures(&rest);
-        MakeModels(&rest);
-        rest.AddFile("dat/terrain_1.raw", MakeHeightMap());
-        const std::string script = MakeDemoFlow();
-        rest.AddFile("demoflow.txt", Bytes(script.begin(), script.end()));
-    }, &restError);
-    musicThread.join();
-    for (const std::string* error : {&musicError, &restError})
-        if (!error->empty())
+    // Independent pieces of work, shared by two threads that each take the next piece not yet
+    // started. Each piece fills its own list, and the lists are merged in this fixed order, so
+    // the files never depend on which thread did what. The soundtrack is the longest piece and
+    // goes first.
+    struct Task
+    {
+        const char* name;
+        std::function<void(Generated*)> run;
+        size_t waitFor = 0;  // this many tasks from the start of the list must be done first
+        Generated output;
+        std::string error;
+        double seconds = 0.0;
+    };
+    std::vector<Task> tasks;
+    auto addTask = [&tasks](const char* name, std::function<void(Generated*)> run, size_t waitFor = 0) {
+        tasks.emplace_back();
+        tasks.back().name = name;
+        tasks.back().run = std::move(run);
+        tasks.back().waitFor = waitFor;
+    };
+    SoundtrackParts soundtrack;
+    addTask("soundtrack rhythm", [&](Generated*) { RenderRhythm(&soundtrack); });
+    addTask("soundtrack harmony", [&](Generated*) { RenderHarmony(&soundtrack); });
+    addTask("kaos pictures", MakeKaosTextures);
+    addTask("soundtrack mix+encode", [&](Generated* out) {
+                         out->AddFile(kSoundtrackFile, EncodeSoundtrack(MixSoundtrack(soundtrack)));
+                     }, 2);
+    addTask("overlays", MakeOverlayTextures);
+    addTask("backgrounds", MakeBackgroundTextures);
+    addTask("scene textures", MakeSceneTextures);
+    addTask("models", MakeModels);
+    addTask("height map and script", [](Generated* out) {
+                         out->AddFile("dat/terrain_1.raw", MakeHeightMap());
+                         const std::string script = MakeDemoFlow();
+                         out->AddFile("demoflow.txt", Bytes(script.begin(), script.end()));
+                     });
+    std::atomic<size_t> next{0};
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    std::vector<bool> done(tasks.size(), false);
+    auto worker = [&] {
+        for (size_t i = next++; i < tasks.size(); i = next++)
         {
-            std::fprintf(stderr, "assetgen: %s\n", error->c_str());
+            {
+                std::unique_lock<std::mutex> lock(doneMutex);
+                doneChanged.wait(lock, [&] {
+                    return std::all_of(done.begin(), done.begin() + tasks[i].waitFor, [](bool d) { return d; });
+                });
+            }
+            const auto taskStarted = std::chrono::steady_clock::now();
+            Guarded([&] { tasks[i].run(&tasks[i].output); }, &tasks[i].error);
+            tasks[i].seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - taskStarted).count();
+            {
+                std::lock_guard<std::mutex> lock(doneMutex);
+                done[i] = true;
+            }
+            doneChanged.notify_all();
+        }
+    };
+    std::thread helper(worker);
+    worker();
+    helper.join();
+    for (const Task& task : tasks)
+        if (!task.error.empty())
+        {
+            std::fprintf(stderr, "assetgen: %s: %s\n", task.name, task.error.c_str());
             return 1;
         }
 
     Generated all;
-    all.Append(std::move(rest));
-    all.Append(std::move(music));
+    for (Task& task : tasks)
+        all.Append(std::move(task.output));
+    Bytes sheet;
+    std::string sheetError;
+    if (!reviewDir.empty())
+        Guarded([&] { sheet = MakeContactSheet(all.pictures); }, &sheetError);
+    if (!sheetError.empty())
+    {
+        std::fprintf(stderr, "assetgen: %s\n", sheetError.c_str());
+        return 1;
+    }
     std::sort(all.files.begin(), all.files.end(), [](const GeneratedFile& a, const GeneratedFile& b) { return a.path < b.path; });
 
     size_t totalBytes = 0;
@@ -111,7 +167,7 @@ int main(int argc, char** argv)
     if (!reviewDir.empty())
     {
         std::string error;
-        if (!WriteFileBytes(reviewDir + "/contact_sheet.png", MakeContactSheet(all.pictures), &error))
+        if (!WriteFileBytes(reviewDir + "/contact_sheet.png", sheet, &error))
         {
             std::fprintf(stderr, "assetgen: %s\n", error.c_str());
             return 1;
@@ -121,7 +177,7 @@ int main(int argc, char** argv)
         {
             std::string name = picture.label;
             std::replace(name.begin(), name.end(), '/', '_');
-            if (!WriteFileBytes(reviewDir + "/pictures/" + name + ".png", EncodePng(picture.image), &error))
+            if (!WriteFileBytes(reviewDir + "/pictures/" + name + ".png", EncodePng(picture.image, 1), &error))
             {
                 std::fprintf(stderr, "assetgen: %s\n", error.c_str());
                 return 1;
@@ -130,5 +186,7 @@ int main(int argc, char** argv)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("assetgen: %zu files, %.2f MB, %.1f s\n", all.files.size(), totalBytes / 1e6, seconds);
+    for (const Task& task : tasks)
+        std::printf("  %-22s %5.1f s\n", task.name, task.seconds);
     return 0;
 }

@@ -34,6 +34,15 @@ public:
         Add(beat, "int " + effect + " " + name + " " + std::to_string(value));
     }
     void End(double beat) { Add(beat, "end"); }
+    // A white flash fading to black: CLEAR's fade-down, then plain clearing one bar later.
+    // The fade takes about 100 frames (a bar at 60 frames per second); the explicit return to
+    // clearing keeps every later frame right whatever the frame rate, also in a show started
+    // in the middle.
+    void Flash(double beat)
+    {
+        Int(beat, "CLEAR", "METHOD", 3);
+        Int(beat + kBeatsPerBar, "CLEAR", "METHOD", 0);
+    }
 
     std::string Text() const
     {
@@ -96,7 +105,7 @@ void KaosSpeakers(ScriptBuilder& s)
     s.Comment(Bar(8), "KAOS: loudspeakers on the beat, the glow logo, the swinging hammer; framed by the border");
     s.Stop(Bar(8), "IMAGE");
     s.Stop(Bar(8), "STARFIELD");
-    s.Int(Bar(8), "CLEAR", "METHOD", 3);
+    s.Flash(Bar(8));
     s.Int(Bar(8), "BACKGROUND", "BGIMAGE", 0);
     s.Start(Bar(8), "BACKGROUND", 1);
     s.Start(Bar(8), "KAOS", 6);
@@ -119,7 +128,6 @@ void FlagAndFountain(ScriptBuilder& s)
     s.Int(Bar(16), "BACKGROUND", "BGIMAGE", 1);
     s.Start(Bar(16), "FLAG", 3);
     s.Start(Bar(16), "PARTY", 5);
-    s.Int(Bar(20), "CLEAR", "METHOD", 3);
 }
 
 void Dancer(ScriptBuilder& s)
@@ -128,7 +136,7 @@ void Dancer(ScriptBuilder& s)
     s.Stop(Bar(24), "FLAG");
     s.Stop(Bar(24), "PARTY");
     s.Stop(Bar(24), "BORDER");
-    s.Int(Bar(24), "CLEAR", "METHOD", 3);
+    s.Flash(Bar(24));
     s.Int(Bar(24), "BACKGROUND", "BGIMAGE", 2);
     s.Int(Bar(24), "STARFIELD", "RESET", 1);
     s.Start(Bar(24), "STARFIELD", 2);
@@ -142,7 +150,6 @@ void CubeSpiral(ScriptBuilder& s)
     s.Stop(Bar(32), "BACKGROUND");
     s.Int(Bar(32), "STARFIELD", "RESET", 1);
     s.Start(Bar(32), "SPIRAL", 3);
-    s.Int(Bar(36), "CLEAR", "METHOD", 3);
 }
 
 void Landscape(ScriptBuilder& s)
@@ -154,6 +161,10 @@ void Landscape(ScriptBuilder& s)
     s.Int(Bar(40), "BACKGROUND", "BGIMAGE", 0);
     s.Start(Bar(40), "BACKGROUND", 1);
     s.Start(Bar(40), "LAND", 3);
+    // From about 17 s on the camera has flown away from the land and looks into the sky:
+    // stars come out, then the greetings.
+    s.Int(Bar(50), "STARFIELD", "RESET", 1);
+    s.Start(Bar(50), "STARFIELD", 4);
     s.Comment(Bar(52), "Greetings over the flight");
     s.Int(Bar(52), "IMAGE", "GREETZ1", 1);
     s.Start(Bar(52), "IMAGE", 7);
@@ -169,7 +180,6 @@ void Tunnel(ScriptBuilder& s)
     s.Int(Bar(64), "CLEAR", "SCISSOR", 0);
     s.Start(Bar(64), "TUNNEL", 3);
     s.Int(Bar(64), "STARFIELD", "RESET", 1);
-    s.Start(Bar(64), "STARFIELD", 4);
 }
 
 void KaosHouse(ScriptBuilder& s)
@@ -227,7 +237,7 @@ void KaosFinale(ScriptBuilder& s)
     s.Int(Bar(96), "CREDITS", "QV", 0);
     s.Stop(Bar(96), "CREDITS");
     s.Stop(Bar(96), "BORDER");
-    s.Int(Bar(96), "CLEAR", "METHOD", 3);
+    s.Flash(Bar(96));
     s.Int(Bar(96), "BACKGROUND", "BGIMAGE", 0);
     s.Start(Bar(96), "KAOS", 6);
     s.Int(Bar(96), "KAOS", "SL", 1);
@@ -250,11 +260,11 @@ void Outro(ScriptBuilder& s)
         s.Int(Bar(104), "KAOS", layer, 0);
     s.Stop(Bar(104), "KAOS");
     s.Stop(Bar(104), "BACKGROUND");
-    s.Int(Bar(104), "CLEAR", "METHOD", 3);
+    s.Flash(Bar(104));
     s.Int(Bar(104), "STARFIELD", "RESET", 1);
     s.Start(Bar(104), "STARFIELD", 2);
-    s.Int(Bar(105), "IMAGE", "HP_GLOW", 1);
-    s.Start(Bar(105), "IMAGE", 7);
+    s.Int(Bar(104), "IMAGE", "HP_GLOW", 1);
+    s.Start(Bar(104), "IMAGE", 7);
     s.Stop(Bar(110), "IMAGE");
     s.Comment(Bar(ShowBars()), "The end");
     s.End(Bar(ShowBars()));

@@ -45,8 +45,11 @@ const std::vector<Note> kPhraseB = {
 class Arranger
 {
 public:
-    explicit Arranger(size_t frames)
-        : drums(frames), bass(frames), pads(frames), arp(frames), lead(frames), m_noise(0x51ABu)
+    // Buses made with zero frames are skipped: every instrument clips its note to its bus, so
+    // the arrangement can be rendered in parts (rhythm, harmony) on different threads with
+    // exactly the same result.
+    Arranger(StereoBus* drumsBus, StereoBus* bassBus, StereoBus* padsBus, StereoBus* arpBus, StereoBus* leadBus)
+        : drums(*drumsBus), bass(*bassBus), pads(*padsBus), arp(*arpBus), lead(*leadBus), m_noise(0x51ABu)
     {
     }
 
@@ -56,11 +59,11 @@ public:
             Bar(section, b);
     }
 
-    StereoBus drums;
-    StereoBus bass;
-    StereoBus pads;
-    StereoBus arp;
-    StereoBus lead;
+    StereoBus& drums;
+    StereoBus& bass;
+    StereoBus& pads;
+    StereoBus& arp;
+    StereoBus& lead;
     std::vector<double> kicks;  // seconds, for the ducking
 
 private:
@@ -261,13 +264,36 @@ private:
 
 }  // namespace
 
-std::vector<int16_t> RenderSoundtrack()
+size_t SoundtrackFrames() { return static_cast<size_t>(std::ceil(ShowLengthMs() / 1000.0 * kSampleRate)); }
+
+void RenderRhythm(SoundtrackParts* parts)
 {
-    const size_t frames = static_cast<size_t>(std::ceil(ShowLengthMs() / 1000.0 * kSampleRate));
-    Arranger arranger(frames);
+    const size_t frames = SoundtrackFrames();
+    parts->drums = StereoBus(frames);
+    parts->bass = StereoBus(frames);
+    StereoBus none(0), none2(0), none3(0);
+    Arranger arranger(&parts->drums, &parts->bass, &none, &none2, &none3);
     for (const Section& section : ShowSections())
         arranger.Section(section);
+    parts->kicks = arranger.kicks;
+}
 
+void RenderHarmony(SoundtrackParts* parts)
+{
+    const size_t frames = SoundtrackFrames();
+    parts->pads = StereoBus(frames);
+    parts->arp = StereoBus(frames);
+    parts->lead = StereoBus(frames);
+    StereoBus none(0), none2(0);
+    Arranger arranger(&none, &none2, &parts->pads, &parts->arp, &parts->lead);
+    for (const Section& section : ShowSections())
+        arranger.Section(section);
+}
+
+std::vector<int16_t> MixSoundtrack(const SoundtrackParts& parts)
+{
+    const size_t frames = SoundtrackFrames();
+    const SoundtrackParts& arranger = parts;
     // Sends: echoes on the arpeggio and the lead, a room on pads and lead.
     StereoBus echoes(frames);
     {
@@ -288,7 +314,7 @@ std::vector<int16_t> RenderSoundtrack()
 
     // The kick ducks bass, pads and arpeggio for a moment: the pumping of the beat.
     std::vector<float> duck(frames, 1.0f);
-    for (double kick : arranger.kicks)
+    for (double kick : parts.kicks)
     {
         const size_t first = static_cast<size_t>(kick * kSampleRate);
         for (size_t i = first; i < std::min(frames, first + static_cast<size_t>(0.3 * kSampleRate)); ++i)
@@ -332,4 +358,14 @@ std::vector<int16_t> RenderSoundtrack()
     return interleaved;
 }
 
-Bytes MakeSoundtrack() { return EncodeOggVorbis(RenderSoundtrack(), 0.35f); }
+std::vector<int16_t> RenderSoundtrack()
+{
+    SoundtrackParts parts;
+    RenderRhythm(&parts);
+    RenderHarmony(&parts);
+    return MixSoundtrack(parts);
+}
+
+Bytes EncodeSoundtrack(const std::vector<int16_t>& interleaved) { return EncodeOggVorbis(interleaved, 0.35f); }
+
+Bytes MakeSoundtrack() { return EncodeSoundtrack(RenderSoundtrack()); }

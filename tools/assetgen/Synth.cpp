@@ -266,6 +266,10 @@ void Instruments::Pad(StereoBus* bus, double start, double length, const std::ve
     for (size_t n = 0; n < notes.size(); ++n)
         for (int d = 0; d < 3; ++d)
             oscillators.emplace_back(0.13f * static_cast<float>(n * 3 + d));
+    std::vector<float> frequencies;
+    for (int note : notes)
+        for (float d : detune)
+            frequencies.push_back(NoteFrequency(note + d));
     StateVariableFilter leftFilter;
     StateVariableFilter rightFilter;
     const float gain = velocity * 0.2f / std::sqrt(static_cast<float>(notes.size()));
@@ -283,7 +287,7 @@ void Instruments::Pad(StereoBus* bus, double start, double length, const std::ve
         for (size_t n = 0; n < notes.size(); ++n)
             for (int d = 0; d < 3; ++d)
             {
-                const float value = oscillators[n * 3 + d].Next(NoteFrequency(notes[n] + detune[d]));
+                const float value = oscillators[n * 3 + d].Next(frequencies[n * 3 + d]);
                 left += value * (d == 2 ? 0.4f : 1.0f);
                 right += value * (d == 0 ? 0.4f : 1.0f);
             }
@@ -379,7 +383,8 @@ void AddPingPongDelay(const StereoBus& send, StereoBus* out, double delaySeconds
         lowRight += (echoLeft - lowRight) * (1.0f - damping);
         left[position] = (send.left[i] + send.right[i]) * 0.5f + lowLeft * feedback;
         right[position] = lowRight * feedback;
-        position = (position + 1) % delay;
+        if (++position == delay)
+            position = 0;
     }
 }
 
@@ -395,7 +400,8 @@ public:
         const float output = m_buffer[m_position];
         m_store = output * (1.0f - damping) + m_store * damping;
         m_buffer[m_position] = input + m_store * feedback;
-        m_position = (m_position + 1) % m_buffer.size();
+        if (++m_position == m_buffer.size())
+            m_position = 0;
         return output;
     }
 
@@ -414,7 +420,8 @@ public:
         const float buffered = m_buffer[m_position];
         const float output = buffered - input;
         m_buffer[m_position] = input + buffered * 0.5f;
-        m_position = (m_position + 1) % m_buffer.size();
+        if (++m_position == m_buffer.size())
+            m_position = 0;
         return output;
     }
 

@@ -20,7 +20,12 @@ Bytes MakeHeightMap()
             const float hills = FractalNoise(x, y, 501, 6, 0.5f, 4);
             // Ridged noise for sharp mountain crests.
             const float ridge = 1.0f - std::fabs(FractalNoise(x * 0.5f, y * 0.5f, 502, 5, 0.5f, 2) * 2.0f - 1.0f);
-            field[static_cast<size_t>(r) * kSize + c] = 0.55f * hills + 0.45f * ridge * ridge;
+            // The camera hovers near sample (320, 256) at about a third of the highest peak, so
+            // the land is lowered into a valley there (distance measured across the wrap).
+            const float dc = std::min(std::fabs(c - 320.0f), kSize - std::fabs(c - 320.0f));
+            const float dr = std::min(std::fabs(r - 256.0f), kSize - std::fabs(r - 256.0f));
+            const float valley = 1.0f - 0.65f * std::exp(-(dc * dc + dr * dr) / (2.0f * 80.0f * 80.0f));
+            field[static_cast<size_t>(r) * kSize + c] = (0.55f * hills + 0.45f * ridge * ridge) * valley;
         }
     float low = field[0];
     float high = field[0];

@@ -180,7 +180,7 @@ void PngFlush(png_structp) {}
 
 }  // namespace
 
-Bytes EncodePng(const Image8& image)
+Bytes EncodePng(const Image8& image, int compressionLevel)
 {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -191,7 +191,7 @@ Bytes EncodePng(const Image8& image)
         throw std::runtime_error("PNG encoding failed");
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
-    png_set_compression_level(png, 6);
+    png_set_compression_level(png, compressionLevel);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

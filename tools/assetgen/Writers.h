@@ -25,8 +25,8 @@ Bytes EncodeBmp24(const Image8& image);
 Bytes EncodeBmp8(int width, int height, const std::vector<uint8_t>& indices,
                  const std::vector<std::array<uint8_t, 3>>& palette);
 
-// PNG (8-bit RGB) for review pictures.
-Bytes EncodePng(const Image8& image);
+// PNG (8-bit RGB) for review pictures; zlib level 0..9.
+Bytes EncodePng(const Image8& image, int compressionLevel = 6);
 
 // Writes bytes to a file, creating parent directories. False with a reason on failure.
 bool WriteFileBytes(const std::string& path, const Bytes& bytes, std::string* error);

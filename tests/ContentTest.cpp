@@ -1,0 +1,767 @@
+// The generated data directory (tools/assetgen): every file the effects name exists and loads
+// through the demo's own readers, the pictures have the shape their effects draw them with,
+// the models fit their cameras, the script covers the whole show on the beat, the soundtrack
+// is as long as the show, the generator is deterministic and within its budgets, and frames
+// from the middle of each scene show a picture.
+//
+// Sections: texture files; masks, pictures and glows; models; height map; soundtrack; script;
+// generator; rendered scenes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "DibTexture.h"
+#include "ImageCodec.h"
+#include "Model.h"
+#include "TestFiles.h"
+#include "Timeline.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const std::vector<std::string> kEffects = {"BALLS", "BACKGROUND", "IMAGE",  "CLEAR",  "FLAG",
+                                           "PARTY", "BITCH",      "CREDITS", "STARFIELD", "LAND",
+                                           "TUNNEL", "BORDER",    "KAOS",   "SPIRAL", "SPACE"};
+
+struct TextureFile
+{
+    const char* path;
+    int type;  // 1 JPEG, 3 TGA, as the effects load them
+};
+
+// Every picture an effect loads, with the image type it asks for.
+const std::vector<TextureFile> kTextures = {
+    {"kaos/k_loudspeaker_l_image.jpg", 1}, {"kaos/k_loudspeaker_l_mask.jpg", 1},
+    {"kaos/k_loudspeaker_r_image.jpg", 1}, {"kaos/k_loudspeaker_r_mask.jpg", 1},
+    {"kaos/k_quillmarsh_glow_02_image.jpg", 1}, {"kaos/k_quillmarsh_glow_02_mask.jpg", 1},
+    {"kaos/k_fuckhouse_image.jpg", 1},     {"kaos/k_fuckhouse_mask.jpg", 1},
+    {"kaos/k_fuckhouse_outershape.jpg", 1}, {"kaos/k_bitch_image.jpg", 1},
+    {"kaos/k_bitch_mask.jpg", 1},          {"kaos/k_tcube_image.jpg", 1},
+    {"kaos/k_tcube_env.jpg", 1},           {"kaos/k_head_image.jpg", 1},
+    {"kaos/k_head_mask.jpg", 1},           {"images/i_hp_glow_image.jpg", 1},
+    {"images/i_hp_glow_mask.jpg", 1},      {"images/i_greetings_01.jpg", 1},
+    {"images/i_greetings_02.jpg", 1},      {"spiral/t_cube_1.jpg", 1},
+    {"spiral/t_cube_2.jpg", 1},            {"particle.jpg", 1},
+    {"lightball.jpg", 1},                  {"star_64.jpg", 1},
+    {"t_flag.jpg", 1},                     {"t_terrain_1.jpg", 1},
+    {"t_background_01.jpg", 1},            {"t_background_02.jpg", 1},
+    {"t_background_03.jpg", 1},            {"txt_coding.jpg", 1},
+    {"txt_qv517.jpg", 1},                  {"t_BorderImage.tga", 3},
+    {"t_BorderMask.tga", 3},
+};
+
+std::string DataPath(const std::string& relative) { return DataDir() + "/" + relative; }
+
+// Loads a picture the way the library does; fails the test on any error.
+DecodedImage LoadPicture(const std::string& relative)
+{
+    DecodedImage image;
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(ReadWholeFile(DataPath(relative), &bytes)) << relative;
+    const bool tga = relative.size() > 4 && relative.substr(relative.size() - 4) == ".tga";
+    const bool ok = tga ? DecodeTga(bytes.data(), bytes.size(), &image, &error)
+                        : DecodeJpeg(bytes.data(), bytes.size(), &image, &error);
+    EXPECT_TRUE(ok) << relative << ": " << error;
+    return image;
+}
+
+// Brightest channel of a pixel, 0..1. Rows count from the bottom (GL order).
+float Level(const DecodedImage& image, int x, int y)
+{
+    const size_t i = (static_cast<size_t>(y) * image.width + x) * image.channels;
+    return std::max({image.pixels[i], image.pixels[i + 1], image.pixels[i + 2]}) / 255.0f;
+}
+
+bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
+// ---------------------------------------------------------------------------------------------
+// Texture files
+// ---------------------------------------------------------------------------------------------
+
+TEST(ContentTextures, EveryPictureTheEffectsLoadDecodesAtAPowerOfTwoSize)
+{
+    for (const TextureFile& texture : kTextures)
+    {
+        SCOPED_TRACE(texture.path);
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(ReadWholeFile(DataPath(texture.path), &bytes));
+        // The file is of the type the effect asks the library for.
+        if (texture.type == 1)
+        {
+            EXPECT_TRUE(bytes.size() > 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF);
+        }
+        const DecodedImage image = LoadPicture(texture.path);
+        EXPECT_TRUE(IsPowerOfTwo(image.width) && image.width >= 64 && image.width <= 512) << image.width;
+        EXPECT_TRUE(IsPowerOfTwo(image.height) && image.height >= 64 && image.height <= 512) << image.height;
+    }
+}
+
+struct MaskedPair
+{
+    const char* image;
+    const char* mask;
+};
+
+// Mask/picture pairs as the effects draw them: the mask multiplies the frame, the picture is
+// added. Black mask where the picture lies, white where the frame shows through, and a
+// picture that is black wherever the mask is white.
+TEST(ContentTextures, MasksAndPicturesFitTogether)
+{
+    const std::vector<MaskedPair> pairs = {
+        {"kaos/k_loudspeaker_l_image.jpg", "kaos/k_loudspeaker_l_mask.jpg"},
+        {"kaos/k_loudspeaker_r_image.jpg", "kaos/k_loudspeaker_r_mask.jpg"},
+        {"kaos/k_quillmarsh_glow_02_image.jpg", "kaos/k_quillmarsh_glow_02_mask.jpg"},
+        {"kaos/k_fuckhouse_image.jpg", "kaos/k_fuckhouse_mask.jpg"},
+        {"kaos/k_bitch_image.jpg", "kaos/k_bitch_mask.jpg"},
+        {"kaos/k_head_image.jpg", "kaos/k_head_mask.jpg"},
+        {"images/i_hp_glow_image.jpg", "images/i_hp_glow_mask.jpg"},
+        {"t_BorderImage.tga", "t_BorderMask.tga"},
+    };
+    for (const MaskedPair& pair : pairs)
+    {
+        SCOPED_TRACE(pair.image);
+        const DecodedImage image = LoadPicture(pair.image);
+        const DecodedImage mask = LoadPicture(pair.mask);
+        ASSERT_EQ(image.width, mask.width);
+        ASSERT_EQ(image.height, mask.height);
+        int white = 0, black = 0, leaks = 0, total = image.width * image.height;
+        double insideLight = 0.0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+            {
+                const float m = Level(mask, x, y);
+                const float p = Level(image, x, y);
+                if (m >= 0.9f)
+                {
+                    ++white;
+                    if (p > 0.25f)
+                        ++leaks;
+                }
+                else if (m <= 0.1f)
+                {
+                    ++black;
+                    insideLight += p;
+                }
+            }
+        // Nearly every pixel is clearly black or white; soft edges are a thin rim.
+        EXPECT_GT(white + black, total * 0.9);
+        EXPECT_GT(white, total * 0.05);
+        EXPECT_GT(black, total * 0.05);
+        // Nothing of the picture is added where the frame must show through.
+        EXPECT_LT(leaks, white * 0.01) << leaks << " bright pixels under a white mask";
+        // Inside the cut-out the picture carries something to see.
+        EXPECT_GT(insideLight / black, 0.08);
+    }
+}
+
+// Pictures added without a mask: black ground, bright content.
+TEST(ContentTextures, AddedPicturesStandOnBlack)
+{
+    for (const char* path : {"images/i_greetings_01.jpg", "images/i_greetings_02.jpg", "txt_coding.jpg",
+                             "txt_qv517.jpg", "kaos/k_fuckhouse_outershape.jpg", "kaos/k_head_image.jpg"})
+    {
+        SCOPED_TRACE(path);
+        const DecodedImage image = LoadPicture(path);
+        float brightest = 0.0f;
+        double edge = 0.0;
+        int edgeCount = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+            {
+                brightest = std::max(brightest, Level(image, x, y));
+                if (x < 2 || y < 2 || x >= image.width - 2 || y >= image.height - 2)
+                {
+                    edge += Level(image, x, y);
+                    ++edgeCount;
+                }
+            }
+        EXPECT_GT(brightest, 0.8f);
+        EXPECT_LT(edge / edgeCount, 0.05);
+    }
+}
+
+// Glow sprites: bright in the middle, falling off with the distance, black at the rim.
+TEST(ContentTextures, GlowSpritesFallOffToBlack)
+{
+    for (const char* path : {"particle.jpg", "lightball.jpg", "star_64.jpg"})
+    {
+        SCOPED_TRACE(path);
+        const DecodedImage image = LoadPicture(path);
+        const float cx = image.width * 0.5f;
+        const float cy = image.height * 0.5f;
+        // Mean level in rings from the centre out to the edge.
+        std::vector<double> sum(10, 0.0);
+        std::vector<int> count(10, 0);
+        float rim = 0.0f;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+            {
+                const float r = std::hypot(x + 0.5f - cx, y + 0.5f - cy) / cx;
+                const float v = Level(image, x, y);
+                if (r < 1.0f)
+                {
+                    sum[static_cast<int>(r * 10)] += v;
+                    ++count[static_cast<int>(r * 10)];
+                }
+                if (x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1)
+                    rim = std::max(rim, v);
+            }
+        EXPECT_GT(sum[0] / count[0], 0.85);
+        for (int ring = 1; ring < 10; ++ring)
+            EXPECT_LE(sum[ring] / count[ring], sum[ring - 1] / count[ring - 1] + 0.02) << "ring " << ring;
+        EXPECT_LT(sum[9] / count[9], 0.03);
+        EXPECT_LT(rim, 0.04f);
+    }
+}
+
+// The landscape reads t = height / 512: the lower half of the terrain picture holds the
+// height bands (distinct colours from bottom to middle); the upper half meets it at the wrap.
+TEST(ContentTextures, TerrainPictureCarriesHeightBandsInItsLowerHalf)
+{
+    const DecodedImage image = LoadPicture("t_terrain_1.jpg");
+    auto rowColour = [&](float t) {
+        const int y = std::clamp(static_cast<int>(t * image.height), 0, image.height - 1);
+        std::vector<double> mean(3, 0.0);
+        for (int x = 0; x < image.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                mean[c] += image.pixels[(static_cast<size_t>(y) * image.width + x) * image.channels + c] / 255.0 / image.width;
+        return mean;
+    };
+    auto distance = [](const std::vector<double>& a, const std::vector<double>& b) {
+        return std::fabs(a[0] - b[0]) + std::fabs(a[1] - b[1]) + std::fabs(a[2] - b[2]);
+    };
+    const auto low = rowColour(0.03f);
+    const auto middle = rowColour(0.25f);
+    const auto high = rowColour(0.47f);
+    EXPECT_GT(distance(low, middle), 0.3);
+    EXPECT_GT(distance(middle, high), 0.3);
+    EXPECT_LT(distance(rowColour(0.01f), rowColour(0.99f)), 0.15);
+}
+
+TEST(ContentTextures, SphereMapsAreBrightDiscsOnBlack)
+{
+    for (const char* path : {"kaos/k_tcube_env.jpg", "spiral/t_cube_1.jpg", "spiral/t_cube_2.jpg"})
+    {
+        SCOPED_TRACE(path);
+        const DecodedImage image = LoadPicture(path);
+        EXPECT_LT(Level(image, 0, 0), 0.05f);
+        EXPECT_LT(Level(image, image.width - 1, image.height - 1), 0.05f);
+        double inside = 0.0;
+        int count = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                if (std::hypot(x + 0.5 - image.width / 2.0, y + 0.5 - image.height / 2.0) < image.width * 0.45)
+                {
+                    inside += Level(image, x, y);
+                    ++count;
+                }
+        EXPECT_GT(inside / count, 0.25);
+    }
+}
+
+TEST(ContentTextures, TheThreeBackgroundsDiffer)
+{
+    const DecodedImage a = LoadPicture("t_background_01.jpg");
+    const DecodedImage b = LoadPicture("t_background_02.jpg");
+    const DecodedImage c = LoadPicture("t_background_03.jpg");
+    auto difference = [](const DecodedImage& p, const DecodedImage& q) {
+        double sum = 0.0;
+        for (size_t i = 0; i < std::min(p.pixels.size(), q.pixels.size()); ++i)
+            sum += std::abs(p.pixels[i] - q.pixels[i]) / 255.0;
+        return sum / p.pixels.size();
+    };
+    EXPECT_GT(difference(a, b), 0.08);
+    EXPECT_GT(difference(b, c), 0.08);
+    EXPECT_GT(difference(a, c), 0.08);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Models
+// ---------------------------------------------------------------------------------------------
+
+struct Box
+{
+    float low[3] = {1e30f, 1e30f, 1e30f};
+    float high[3] = {-1e30f, -1e30f, -1e30f};
+    float Size(int axis) const { return high[axis] - low[axis]; }
+};
+
+Box BoundsOf(const Model& model)
+{
+    Box box;
+    for (int i = 0; i < model.m_vertexCount; ++i)
+        for (int a = 0; a < 3; ++a)
+        {
+            box.low[a] = std::min(box.low[a], model.m_vertices[i].location[a]);
+            box.high[a] = std::max(box.high[a], model.m_vertices[i].location[a]);
+        }
+    return box;
+}
+
+// Parses a model with the demo's reader; fails the test when it does not load.
+void LoadModel(const std::string& relative, Ms3dModel* model)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(DataPath(relative), &bytes)) << relative;
+    ASSERT_TRUE(ParseMs3d(bytes.data(), bytes.size(), model)) << relative;
+}
+
+TEST(ContentModels, LoadWithGroupsMaterialsAndBitmaps)
+{
+    std::set<int> bitDepths;
+    for (const char* path : {"dat/m_bitch.ms3d", "dat/m_tunnel.ms3d", "dat/m_headphone.ms3d"})
+    {
+        SCOPED_TRACE(path);
+        Ms3dModel model;
+        LoadModel(path, &model);
+        EXPECT_GE(model.m_meshCount, 3);
+        EXPECT_GE(model.m_materialCount, 2);
+        int withMaterial = 0, withoutMaterial = 0;
+        for (int i = 0; i < model.m_meshCount; ++i)
+        {
+            EXPECT_GT(model.m_meshes[i].triangleCount, 0);
+            (model.m_meshes[i].materialIndex >= 0 ? withMaterial : withoutMaterial) += 1;
+        }
+        EXPECT_GE(withMaterial, 2);
+        EXPECT_EQ(withoutMaterial, 1);
+        int textured = 0;
+        for (int i = 0; i < model.m_materialCount; ++i)
+        {
+            const std::string name = model.m_materials[i].textureFileName;
+            if (name.empty())
+                continue;
+            ++textured;
+            EXPECT_EQ(name.rfind("dat/", 0), 0u) << name;
+            EXPECT_EQ(name.substr(name.size() - 4), ".bmp") << name;
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(ReadWholeFile(DataPath(name), &bytes)) << name;
+            RgbImage* image = nullptr;
+            EXPECT_EQ(DecodeDib(bytes.data(), bytes.size(), &image), DibStatus::Ok) << name;
+            ASSERT_NE(image, nullptr);
+            EXPECT_TRUE(IsPowerOfTwo(image->width) && IsPowerOfTwo(image->height)) << name;
+            FreeRgbImage(image);
+            bitDepths.insert(bytes[28] | (bytes[29] << 8));
+        }
+        EXPECT_GE(textured, 2);
+    }
+    EXPECT_TRUE(bitDepths.count(8)) << "no 8-bit palette bitmap";
+    EXPECT_TRUE(bitDepths.count(24)) << "no 24-bit bitmap";
+}
+
+// BITCH looks at (0, 10, 0) from about 135 units away: a standing figure of 60 to 70 units.
+TEST(ContentModels, DancerStandsSixtyToSeventyUnitsTallAroundTheLookAtPoint)
+{
+    Ms3dModel model;
+    LoadModel("dat/m_bitch.ms3d", &model);
+    const Box box = BoundsOf(model);
+    EXPECT_GE(box.Size(1), 60.0f);
+    EXPECT_LE(box.Size(1), 70.0f);
+    EXPECT_LT(box.Size(0), box.Size(1) * 0.5f);
+    EXPECT_LT(box.Size(2), box.Size(1) * 0.5f);
+    EXPECT_NEAR((box.low[1] + box.high[1]) * 0.5f, 10.0f, 12.0f);
+    EXPECT_NEAR((box.low[0] + box.high[0]) * 0.5f, 0.0f, 5.0f);
+}
+
+// TUNNEL's viewer sits at the origin while the model's origin swings between z = 95 and 335:
+// in model space the viewer is on the axis between z = -335 and -95, and needs the tube around
+// it and at least 800 units of it ahead.
+TEST(ContentModels, TunnelSurroundsTheViewerAndRunsFarAhead)
+{
+    Ms3dModel model;
+    LoadModel("dat/m_tunnel.ms3d", &model);
+    const Box box = BoundsOf(model);
+    EXPECT_GE(box.high[2], -95.0f);
+    EXPECT_LE(box.low[2], -335.0f - 800.0f);
+    for (float viewerZ = -335.0f; viewerZ <= -95.0f; viewerZ += 20.0f)
+    {
+        SCOPED_TRACE(viewerZ);
+        std::vector<bool> sectors(8, false);
+        float nearest = 1e30f;
+        for (int i = 0; i < model.m_vertexCount; ++i)
+        {
+            const float* p = model.m_vertices[i].location;
+            if (std::fabs(p[2] - viewerZ) > 25.0f)
+                continue;
+            const float radius = std::hypot(p[0], p[1]);
+            nearest = std::min(nearest, radius);
+            const float angle = std::atan2(p[1], p[0]) + 3.14159265f;
+            sectors[std::min(7, static_cast<int>(angle / 6.2831853f * 8.0f))] = true;
+        }
+        EXPECT_TRUE(std::all_of(sectors.begin(), sectors.end(), [](bool s) { return s; }));
+        // The wall keeps well clear of the near plane (1) and of the roll.
+        EXPECT_GT(nearest, 10.0f);
+    }
+}
+
+TEST(ContentModels, HeadphonesAreAboutFortyUnits)
+{
+    Ms3dModel model;
+    LoadModel("dat/m_headphone.ms3d", &model);
+    const Box box = BoundsOf(model);
+    const float largest = std::max({box.Size(0), box.Size(1), box.Size(2)});
+    EXPECT_GE(largest, 34.0f);
+    EXPECT_LE(largest, 48.0f);
+    for (int a = 0; a < 3; ++a)
+        EXPECT_NEAR((box.low[a] + box.high[a]) * 0.5f, 0.0f, 8.0f) << "axis " << a;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Height map
+// ---------------------------------------------------------------------------------------------
+
+TEST(ContentHeightMap, FractalTerrainUsesMostOfTheByteRange)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(DataPath("dat/terrain_1.raw"), &bytes));
+    ASSERT_EQ(bytes.size(), 512u * 512u);
+    const auto [low, high] = std::minmax_element(bytes.begin(), bytes.end());
+    EXPECT_LE(*low, 20);
+    EXPECT_GE(*high, 235);
+    // The landscape samples every 16th height: those must vary, neighbours must be smooth.
+    double sum = 0.0, sumSquares = 0.0, step = 0.0;
+    int count = 0;
+    for (int r = 0; r < 512; r += 16)
+        for (int c = 0; c < 512; c += 16)
+        {
+            const double h = bytes[r * 512 + c];
+            sum += h;
+            sumSquares += h * h;
+            ++count;
+            step += std::abs(static_cast<int>(bytes[r * 512 + c]) - bytes[r * 512 + (c + 1) % 512]);
+        }
+    const double mean = sum / count;
+    EXPECT_GT(std::sqrt(sumSquares / count - mean * mean), 25.0);
+    EXPECT_LT(step / count, 6.0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Script and soundtrack
+// ---------------------------------------------------------------------------------------------
+
+Timeline LoadShow()
+{
+    Timeline timeline;
+    std::string error;
+    const auto isEffect = [](const std::string& name) {
+        return std::find(kEffects.begin(), kEffects.end(), name) != kEffects.end();
+    };
+    EXPECT_TRUE(LoadTimeline(DataPath("demoflow.txt"), "demoflow.txt", isEffect, &timeline, &error)) << error;
+    return timeline;
+}
+
+int64_t Beat(int64_t k) { return std::llround(k * 60000.0 / 142.0); }
+
+TEST(ContentScript, ParsesAndEndsWithEndAfterTwoAndAHalfToFourMinutes)
+{
+    const Timeline show = LoadShow();
+    ASSERT_FALSE(show.events.empty());
+    EXPECT_TRUE(show.hasEnd);
+    EXPECT_GE(show.endTimeMs, 150000);
+    EXPECT_LE(show.endTimeMs, 240000);
+    for (const TimelineEvent& event : show.events)
+        EXPECT_LE(event.timeMs, show.endTimeMs) << "line " << event.line;
+    // The end line is the script's last line that is not a comment.
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(DataPath("demoflow.txt"), &bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    std::string last;
+    size_t from = 0;
+    while (from < text.size())
+    {
+        size_t to = text.find('\n', from);
+        if (to == std::string::npos)
+            to = text.size();
+        std::string line = text.substr(from, to - from);
+        line = line.substr(0, line.find('#'));
+        if (line.find_first_not_of(" \t\r") != std::string::npos)
+            last = line;
+        from = to + 1;
+    }
+    EXPECT_NE(last.find(" end"), std::string::npos) << last;
+}
+
+TEST(ContentScript, CutsOnTheBeat)
+{
+    for (const TimelineEvent& event : LoadShow().events)
+    {
+        const int64_t k = std::llround(event.timeMs * 142.0 / 60000.0);
+        EXPECT_EQ(event.timeMs, Beat(k)) << "line " << event.line;
+    }
+}
+
+TEST(ContentScript, ShowsEveryEffectAndSendsEveryParameterValue)
+{
+    const Timeline show = LoadShow();
+    std::set<std::string> started;
+    std::set<std::string> sent;
+    for (const TimelineEvent& event : show.events)
+    {
+        if (event.command == TimelineCommand::Start)
+            started.insert(event.effect);
+        if (event.command == TimelineCommand::Int)
+            sent.insert(event.effect + " " + event.name + " " + std::to_string(event.value));
+    }
+    for (const std::string& effect : kEffects)
+        EXPECT_TRUE(started.count(effect)) << effect << " never starts";
+    const std::vector<std::string> required = {
+        "CLEAR METHOD 0", "CLEAR METHOD 1", "CLEAR METHOD 2", "CLEAR METHOD 3", "CLEAR SCISSOR 1",
+        "CLEAR SCISSOR 0", "BACKGROUND BGIMAGE 0", "BACKGROUND BGIMAGE 1", "BACKGROUND BGIMAGE 2",
+        "CREDITS CODING 0", "CREDITS CODING 1", "CREDITS CODING 2", "CREDITS QV 0", "CREDITS QV 1",
+        "CREDITS QV 2", "KAOS SL 1", "KAOS SL 0", "KAOS SR 1", "KAOS SR 0", "KAOS QLG 1", "KAOS QLG 0",
+        "KAOS FH 1", "KAOS FH 2", "KAOS FH 0", "KAOS HAMMER 1", "KAOS HAMMER 2", "KAOS HAMMER 3",
+        "KAOS HAMMER 0", "KAOS TCUBE 1", "KAOS TCUBE 2", "KAOS TCUBE 0", "KAOS HEAD 1",
+    };
+    for (const std::string& value : required)
+        EXPECT_TRUE(sent.count(value)) << value << " is never sent";
+    // IMAGE picks its picture by the parameter's name; STARFIELD and BALLS react to names.
+    for (const std::string name : {"HP_GLOW", "GREETZ1", "GREETZ2"})
+        EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [&](const std::string& s) { return s.rfind("IMAGE " + name + " ", 0) == 0; }))
+            << name;
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const std::string& s) { return s.rfind("STARFIELD RESET ", 0) == 0; }));
+}
+
+// HEAD flashes and BALLS clears on consecutive beats.
+TEST(ContentScript, HeadFlashesAndBallsClearOnSuccessiveBeats)
+{
+    for (const std::string effect : {"KAOS", "BALLS"})
+    {
+        std::vector<int64_t> beats;
+        for (const TimelineEvent& event : LoadShow().events)
+            if (event.command == TimelineCommand::Int && event.effect == effect && (effect == "BALLS" || event.name == "HEAD") &&
+                event.value == 1)
+                beats.push_back(std::llround(event.timeMs * 142.0 / 60000.0));
+        int run = 1, longest = beats.empty() ? 0 : 1;
+        for (size_t i = 1; i < beats.size(); ++i)
+        {
+            run = beats[i] == beats[i - 1] + 1 ? run + 1 : 1;
+            longest = std::max(longest, run);
+        }
+        EXPECT_GE(longest, 4) << effect;
+    }
+}
+
+// CLEAR runs from the first frame to the last on a layer below every other effect, and BORDER,
+// while it runs, on a layer above every other.
+TEST(ContentScript, ClearStartsEveryFrameAndBorderLiesOnTop)
+{
+    const Timeline show = LoadShow();
+    std::map<std::string, int> running;
+    for (size_t i = 0; i < show.events.size(); ++i)
+    {
+        const TimelineEvent& event = show.events[i];
+        if (event.command == TimelineCommand::Start)
+            running[event.effect] = event.layer;
+        else if (event.command == TimelineCommand::Stop)
+            running.erase(event.effect);
+        const bool lastAtThisTime = i + 1 == show.events.size() || show.events[i + 1].timeMs != event.timeMs;
+        if (!lastAtThisTime || event.command == TimelineCommand::End)
+            continue;
+        SCOPED_TRACE("after line " + std::to_string(event.line));
+        ASSERT_TRUE(running.count("CLEAR"));
+        for (const auto& [effect, layer] : running)
+        {
+            if (effect != "CLEAR")
+            {
+                EXPECT_LT(running["CLEAR"], layer) << effect;
+            }
+            if (running.count("BORDER") && effect != "BORDER")
+            {
+                EXPECT_GT(running["BORDER"], layer) << effect;
+            }
+        }
+    }
+}
+
+TEST(ContentScript, LandscapeFliesForItsFortySeconds)
+{
+    int64_t started = -1, stopped = -1;
+    for (const TimelineEvent& event : LoadShow().events)
+    {
+        if (event.effect == "LAND" && event.command == TimelineCommand::Start && started < 0)
+            started = event.timeMs;
+        if (event.effect == "LAND" && event.command == TimelineCommand::Stop)
+            stopped = event.timeMs;
+    }
+    ASSERT_GE(started, 0);
+    ASSERT_GT(stopped, started);
+    EXPECT_GE(stopped - started, 40000);
+}
+
+// Reads the Vorbis identification header and the last granule position of an Ogg stream.
+struct OggSummary
+{
+    int channels = 0;
+    int rate = 0;
+    int64_t samples = 0;
+};
+
+bool SummariseOgg(const std::vector<uint8_t>& bytes, OggSummary* summary)
+{
+    size_t pos = 0;
+    bool first = true;
+    while (pos + 27 <= bytes.size())
+    {
+        if (bytes[pos] != 'O' || bytes[pos + 1] != 'g' || bytes[pos + 2] != 'g' || bytes[pos + 3] != 'S')
+            return false;
+        int64_t granule = 0;
+        for (int b = 7; b >= 0; --b)
+            granule = (granule << 8) | bytes[pos + 6 + b];
+        const int segments = bytes[pos + 26];
+        size_t body = 0;
+        for (int s = 0; s < segments; ++s)
+            body += bytes[pos + 27 + s];
+        const size_t start = pos + 27 + segments;
+        if (start + body > bytes.size())
+            return false;
+        if (first)
+        {
+            if (body < 16 || bytes[start] != 1 || std::string(bytes.begin() + start + 1, bytes.begin() + start + 7) != "vorbis")
+                return false;
+            summary->channels = bytes[start + 11];
+            summary->rate = bytes[start + 12] | (bytes[start + 13] << 8) | (bytes[start + 14] << 16) | (bytes[start + 15] << 24);
+            first = false;
+        }
+        if (granule > 0)
+            summary->samples = granule;
+        pos = start + body;
+    }
+    return !first && pos == bytes.size();
+}
+
+TEST(ContentSoundtrack, StereoVorbisAsLongAsTheShow)
+{
+    const Timeline show = LoadShow();
+    ASSERT_FALSE(show.musicFile.empty());
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(DataPath(show.musicFile), &bytes)) << show.musicFile;
+    OggSummary summary;
+    ASSERT_TRUE(SummariseOgg(bytes, &summary));
+    EXPECT_EQ(summary.channels, 2);
+    EXPECT_EQ(summary.rate, 44100);
+    const double seconds = static_cast<double>(summary.samples) / summary.rate;
+    EXPECT_NEAR(seconds, show.endTimeMs / 1000.0, 1.0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The generator itself
+// ---------------------------------------------------------------------------------------------
+
+std::string AssetGenerator() { return (fs::path(DemoBinary()).parent_path() / "assetgen").string(); }
+
+std::map<std::string, std::vector<uint8_t>> ReadTree(const std::string& root)
+{
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+        {
+            std::vector<uint8_t> bytes;
+            ReadWholeFile(entry.path().string(), &bytes);
+            files[fs::relative(entry.path(), root).string()] = std::move(bytes);
+        }
+    return files;
+}
+
+// Two runs give the same bytes (also the same as the build's data directory), every file
+// together stays under 20 MB, and a run takes less than 30 s on this two-core machine (the
+// faster of the two runs counts, so one run slowed by other work does not decide).
+TEST(ContentGenerator, TwoRunsGiveIdenticalFilesWithinTheBudgets)
+{
+    ASSERT_TRUE(fs::exists(AssetGenerator())) << AssetGenerator();
+    ScopedTempDir scratch;
+    double fastest = 1e9;
+    for (const char* run : {"first", "second"})
+    {
+        const auto started = std::chrono::steady_clock::now();
+        std::string output;
+        ASSERT_EQ(RunCommand("'" + AssetGenerator() + "' '" + scratch.Path() + "/" + run + "'", &output), 0) << output;
+        fastest = std::min(fastest, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    }
+    const auto first = ReadTree(scratch.Path() + "/first");
+    const auto second = ReadTree(scratch.Path() + "/second");
+    ASSERT_EQ(first.size(), second.size());
+    size_t total = 0;
+    for (const auto& [path, bytes] : first)
+    {
+        ASSERT_TRUE(second.count(path)) << path;
+        EXPECT_TRUE(bytes == second.at(path)) << path << " differs between runs";
+        total += bytes.size();
+    }
+    EXPECT_LT(total, 20u * 1000u * 1000u);
+    EXPECT_LT(fastest, 30.0);
+
+    const auto built = ReadTree(DataDir());
+    for (const auto& [path, bytes] : first)
+    {
+        ASSERT_TRUE(built.count(path)) << path << " missing from the build's data";
+        EXPECT_TRUE(bytes == built.at(path)) << path << " in the build's data is stale";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rendered scenes
+// ---------------------------------------------------------------------------------------------
+
+// One frame from the middle of each scene (scenes begin where effects start) renders without
+// a message and shows a picture: neither black, nor washed out, nor flat.
+TEST(ContentShow, FrameFromTheMiddleOfEachSceneShowsAPicture)
+{
+    const Timeline show = LoadShow();
+    std::vector<int64_t> cuts;
+    for (const TimelineEvent& event : show.events)
+        if (event.command == TimelineCommand::Start && (cuts.empty() || cuts.back() != event.timeMs))
+            cuts.push_back(event.timeMs);
+    cuts.push_back(show.endTimeMs);
+    ScopedTempDir scratch;
+    const char* keep = std::getenv("ZARNOVELT_TEST_FRAMES");
+    for (size_t i = 0; i + 1 < cuts.size(); ++i)
+    {
+        if (cuts[i + 1] - cuts[i] < 1000)
+            continue;
+        const int64_t middle = (cuts[i] + cuts[i + 1]) / 2;
+        SCOPED_TRACE("frame at " + std::to_string(middle) + " ms");
+        const std::string dir = scratch.Path() + "/scene_" + std::to_string(middle);
+        std::string output;
+        const int status = RunCommand("'" + DemoBinary() + "' --headless --no-music --data '" + DataDir() +
+                                          "' --size 320x240 --capture '" + dir + "' --start " + std::to_string(middle) +
+                                          " --frames 1",
+                                      &output);
+        ASSERT_EQ(status, 0) << output;
+        EXPECT_EQ(output.find("Error"), std::string::npos) << output;
+        int width = 0, height = 0;
+        std::vector<uint8_t> rgba;
+        std::string error;
+        ASSERT_TRUE(ReadPngRgba(dir + "/frame_000000.png", &width, &height, &rgba, &error)) << error;
+        if (keep != nullptr && *keep)
+            fs::copy_file(dir + "/frame_000000.png", std::string(keep) + "/content_scene_" + std::to_string(middle) + ".png",
+                          fs::copy_options::overwrite_existing);
+        double sum = 0.0, sumSquares = 0.0;
+        size_t lit = 0;
+        const size_t pixels = static_cast<size_t>(width) * height;
+        for (size_t p = 0; p < pixels; ++p)
+        {
+            const double v = (rgba[p * 4] + rgba[p * 4 + 1] + rgba[p * 4 + 2]) / (3.0 * 255.0);
+            sum += v;
+            sumSquares += v * v;
+            lit += v > 0.25 ? 1 : 0;
+        }
+        const double mean = sum / pixels;
+        // Something bright is shown (a star field counts), the frame is not washed out, and it
+        // has contrast.
+        EXPECT_GT(lit, pixels / 1000);
+        EXPECT_LT(mean, 0.85);
+        EXPECT_GT(std::sqrt(sumSquares / pixels - mean * mean), 0.04);
+    }
+}
+
+}  // namespace
