@@ -38,8 +38,21 @@ public:
         int windowWidth = config.width;
         int windowHeight = config.height;
         FitToDisplay(&windowWidth, &windowHeight);
-        m_window = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    windowWidth, windowHeight, flags);
+        int x = SDL_WINDOWPOS_CENTERED;
+        int y = SDL_WINDOWPOS_CENTERED;
+        SDL_Rect display;
+        if (config.fullscreen && SDL_GetDisplayBounds(0, &display) == 0)
+        {
+            // A fullscreen window starts out covering the display, so it does so even where no
+            // window manager is there to make it fullscreen (a bare X server).
+            x = display.x;
+            y = display.y;
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+            windowWidth = display.w;
+            windowHeight = display.h;
+        }
+        m_window = SDL_CreateWindow(config.title.c_str(), x, y, windowWidth, windowHeight, flags);
         if (m_window == nullptr)
         {
             *error = std::string("SDL window: ") + SDL_GetError();
@@ -56,8 +69,11 @@ public:
         SDL_GL_MakeCurrent(m_window, m_context);
         SDL_GL_SetSwapInterval(config.swapInterval);
         m_fullscreen = config.fullscreen;
-        m_windowedWidth = windowWidth;
-        m_windowedHeight = windowHeight;
+        if (!config.fullscreen)
+        {
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+        }
         return true;
     }
 
@@ -157,15 +173,27 @@ public:
     {
         if (m_window == nullptr || on == m_fullscreen)
             return;
+        SDL_Rect display;
         if (on)
+        {
             SDL_GetWindowSize(m_window, &m_windowedWidth, &m_windowedHeight);
+            // Cover the display first: without a window manager nobody else moves the window.
+            if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(m_window), &display) == 0)
+            {
+                SDL_SetWindowPosition(m_window, display.x, display.y);
+                SDL_SetWindowSize(m_window, display.w, display.h);
+            }
+        }
         if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
             return;
         m_fullscreen = on;
-        // Leaving fullscreen, ask for the window's old size again: without a window manager the
-        // X server restores it, but SDL would go on believing the fullscreen size.
+        // Leaving fullscreen, ask for the window's old size and place again: without a window
+        // manager the X server keeps the fullscreen geometry, or SDL goes on believing it.
         if (!on && m_windowedWidth > 0 && m_windowedHeight > 0)
+        {
             SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
     }
 
     bool IsFullscreen() const override { return m_fullscreen; }

@@ -28,7 +28,7 @@ void DrawOverlay(WindowUi& ui, const OverlayInfo& info)
     ImGui::Text("%.1f fps  %.2f ms", info.framesPerSecond, info.frameMs);
     ImGui::Text("time %s / %s%s", FormatDemoTime(info.demoTimeMs).c_str(), FormatDemoTime(info.endTimeMs).c_str(),
                 info.paused ? "  (paused)" : "");
-    ImGui::TextDisabled("clock: %s", info.musicClock ? "sound device" : "steady clock");
+    ImGui::Text("clock: %s", info.musicClock ? "sound device" : "steady clock");
     ImGui::Separator();
     if (info.layers.empty())
         ImGui::TextDisabled("no effect running");
