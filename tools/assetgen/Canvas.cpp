@@ -67,8 +67,16 @@ uint8_t ToByte(float v)
 }  // namespace
 
 Plane::Plane(int width, int height, float fill)
-    : m_width(width), m_height(height), m_values(static_cast<size_t>(width) * height, fill)
+    : m_width(width), m_height(height), m_x1(width), m_y1(height), m_values(static_cast<size_t>(width) * height, fill)
 {
+}
+
+void Plane::SetExtent(int x0, int y0, int x1, int y1)
+{
+    m_x0 = std::clamp(x0, 0, m_width);
+    m_y0 = std::clamp(y0, 0, m_height);
+    m_x1 = std::clamp(x1, m_x0, m_width);
+    m_y1 = std::clamp(y1, m_y0, m_height);
 }
 
 float Plane::Sample(float x, float y) const
@@ -91,12 +99,20 @@ void Plane::Max(const Plane& other)
 {
     for (size_t i = 0; i < m_values.size(); ++i)
         m_values[i] = std::max(m_values[i], other.m_values[i]);
+    SetExtent(0, 0, m_width, m_height);
 }
 
 void Plane::Add(const Plane& other, float scale)
 {
-    for (size_t i = 0; i < m_values.size(); ++i)
-        m_values[i] += other.m_values[i] * scale;
+    for (int y = other.m_y0; y < other.m_y1; ++y)
+    {
+        const size_t row = static_cast<size_t>(y) * m_width;
+        for (int x = other.m_x0; x < other.m_x1; ++x)
+            m_values[row + x] += other.m_values[row + x] * scale;
+    }
+    // What was added may lie outside this plane's own extent.
+    SetExtent(std::min(m_x0, other.m_x0), std::min(m_y0, other.m_y0), std::max(m_x1, other.m_x1),
+              std::max(m_y1, other.m_y1));
 }
 
 void Plane::Multiply(const Plane& other)
@@ -118,6 +134,8 @@ Plane Plane::Blurred(float radius) const
     // Three box passes approximate a Gaussian of standard deviation `radius`.
     const int box = std::max(0, static_cast<int>(std::lround(std::sqrt(4.0f * radius * radius + 1.0f) * 0.5f)));
     Plane a = *this;
+    // Blurring spreads values beyond any narrowed extent.
+    a.SetExtent(0, 0, m_width, m_height);
     Plane b(m_width, m_height);
     for (int pass = 0; pass < 3; ++pass)
     {
@@ -158,13 +176,16 @@ void Canvas::Paint(const Plane& mask, Rgb colour)
     auto& gv = g.Values();
     auto& bv = b.Values();
     const auto& m = mask.Values();
-    for (size_t i = 0; i < m.size(); ++i)
-    {
-        const float t = std::clamp(m[i], 0.0f, 1.0f);
-        rv[i] += (colour.r - rv[i]) * t;
-        gv[i] += (colour.g - gv[i]) * t;
-        bv[i] += (colour.b - bv[i]) * t;
-    }
+    const size_t width = static_cast<size_t>(Width());
+    for (int y = mask.ExtentY0(); y < mask.ExtentY1(); ++y)
+        for (int x = mask.ExtentX0(); x < mask.ExtentX1(); ++x)
+        {
+            const size_t i = y * width + x;
+            const float t = std::clamp(m[i], 0.0f, 1.0f);
+            rv[i] += (colour.r - rv[i]) * t;
+            gv[i] += (colour.g - gv[i]) * t;
+            bv[i] += (colour.b - bv[i]) * t;
+        }
 }
 
 void Canvas::Multiply(const Plane& mask)

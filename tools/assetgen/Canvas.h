@@ -58,9 +58,21 @@ public:
     std::vector<float>& Values() { return m_values; }
     const std::vector<float>& Values() const { return m_values; }
 
+    // The rectangle [x0, x1) x [y0, y1) outside which every value is known to be 0 (the whole
+    // plane unless narrowed). Adding a small shape's plane then only visits its rectangle.
+    void SetExtent(int x0, int y0, int x1, int y1);
+    int ExtentX0() const { return m_x0; }
+    int ExtentY0() const { return m_y0; }
+    int ExtentX1() const { return m_x1; }
+    int ExtentY1() const { return m_y1; }
+
 private:
     int m_width = 0;
     int m_height = 0;
+    int m_x0 = 0;
+    int m_y0 = 0;
+    int m_x1 = 0;
+    int m_y1 = 0;
     std::vector<float> m_values;
 };
 

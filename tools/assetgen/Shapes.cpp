@@ -34,17 +34,19 @@ Bounds PointsBounds(const std::vector<Vec2>& points)
     return b;
 }
 
-// Visits every pixel of the plane that `bounds` touches, with its centre coordinates.
+// Visits every pixel of the plane that `bounds` touches, with its centre coordinates, and
+// narrows the plane's extent to those pixels (the plane starts as zeros).
 template <typename Function>
-void ForPixels(const Bounds& bounds, int width, int height, Function function)
+void ForPixels(const Bounds& bounds, Plane* plane, Function function)
 {
     const int x0 = std::max(0, static_cast<int>(std::floor(bounds.x0)));
     const int y0 = std::max(0, static_cast<int>(std::floor(bounds.y0)));
-    const int x1 = std::min(width - 1, static_cast<int>(std::ceil(bounds.x1)));
-    const int y1 = std::min(height - 1, static_cast<int>(std::ceil(bounds.y1)));
+    const int x1 = std::min(plane->Width() - 1, static_cast<int>(std::ceil(bounds.x1)));
+    const int y1 = std::min(plane->Height() - 1, static_cast<int>(std::ceil(bounds.y1)));
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
             function(x, y, x + 0.5f, y + 0.5f);
+    plane->SetExtent(x0, y0, x1 + 1, y1 + 1);
 }
 
 }  // namespace
@@ -246,7 +248,7 @@ void AppendPath(std::vector<Vec2>* points, const std::vector<Vec2>& more)
 Plane Fill(const Shape& shape, int width, int height, float softness)
 {
     Plane plane(width, height);
-    ForPixels(shape.bounds.Grown(softness + 1.0f), width, height, [&](int x, int y, float px, float py) {
+    ForPixels(shape.bounds.Grown(softness + 1.0f), &plane, [&](int x, int y, float px, float py) {
         plane.At(x, y) = std::clamp(0.5f - shape.Distance(px, py) / softness, 0.0f, 1.0f);
     });
     return plane;
@@ -255,7 +257,7 @@ Plane Fill(const Shape& shape, int width, int height, float softness)
 Plane Glow(const Shape& shape, int width, int height, float radius)
 {
     Plane plane(width, height);
-    ForPixels(shape.bounds.Grown(radius * 7.0f), width, height, [&](int x, int y, float px, float py) {
+    ForPixels(shape.bounds.Grown(radius * 7.0f), &plane, [&](int x, int y, float px, float py) {
         const float d = shape.Distance(px, py);
         plane.At(x, y) = d <= 0.0f ? 1.0f : std::exp(-d / radius);
     });

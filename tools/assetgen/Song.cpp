@@ -350,8 +350,8 @@ std::vector<int16_t> MixSoundtrack(const SoundtrackParts& parts)
             level = static_cast<float>(i) / fadeIn;
         if (i + fadeOut > frames)
             level *= static_cast<float>(frames - i) / fadeOut;
-        const float l = std::tanh(left[i] * gain) * 0.88f * level;
-        const float r = std::tanh(right[i] * gain) * 0.88f * level;
+        const float l = SoftClip(left[i] * gain) * 0.88f * level;
+        const float r = SoftClip(right[i] * gain) * 0.88f * level;
         interleaved[i * 2] = static_cast<int16_t>(std::lround(l * 32767.0f));
         interleaved[i * 2 + 1] = static_cast<int16_t>(std::lround(r * 32767.0f));
     }

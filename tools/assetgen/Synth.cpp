@@ -151,7 +151,7 @@ void Instruments::Kick(StereoBus* bus, double start, float velocity)
         phase += frequency / kSampleRate;
         const float body = std::sin(kTwoPi * phase) * std::exp(-t * 7.0f);
         const float click = std::exp(-t * 900.0f) * 0.6f;
-        const float sample = std::tanh((body + click) * 1.6f) * velocity * 0.9f;
+        const float sample = SoftClip((body + click) * 1.6f) * velocity * 0.9f;
         bus->left[first + i] += sample;
         bus->right[first + i] += sample;
     }
@@ -248,7 +248,7 @@ void Instruments::Bass(StereoBus* bus, double start, double length, float midiNo
             filter.Set(180.0f + 1400.0f * std::exp(-t * 14.0f) * velocity, 0.55f);
         const float raw = saw.Next(frequency) * 0.7f + sub.Next(frequency * 0.5f) * 0.5f;
         const float envelope = Adsr(t, static_cast<float>(length), 0.004f, 0.12f, 0.7f, static_cast<float>(release));
-        const float sample = std::tanh(filter.LowPass(raw) * 1.8f) * envelope * velocity * 0.5f;
+        const float sample = SoftClip(filter.LowPass(raw) * 1.8f) * envelope * velocity * 0.5f;
         bus->left[first + i] += sample;
         bus->right[first + i] += sample;
     }
