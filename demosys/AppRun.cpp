@@ -184,10 +184,10 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
 
     if (window && library.variables.showStartupDialog && !options.noDialog)
     {
-        if (RunStartupDialog(*session.backend, session.ui, *record, &choices, DialogAutoStartFrames()) ==
-            DialogOutcome::Quit)
+        const int autoStartFrames = DialogAutoStartFrames();
+        if (RunStartupDialog(*session.backend, session.ui, *record, &choices, autoStartFrames) == DialogOutcome::Quit)
             return kAppRunOk;
-        if (DialogAutoStartFrames() >= 0)
+        if (autoStartFrames >= 0)
             std::fprintf(stderr, "Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART\n");
         config.width = choices.width;
         config.height = choices.height;
