@@ -5,7 +5,8 @@
 // from the middle of each scene show a picture.
 //
 // Sections: texture files; masks, pictures and glows; models; height map; soundtrack; script;
-// generator; rendered scenes.
+// generator; rendered scenes; the generator's parts (writers against the demo's readers,
+// shapes, resampling, the beat grid, the encoder).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,13 @@
 
 #include "DibTexture.h"
 #include "ImageCodec.h"
+#include "assetgen/Canvas.h"
+#include "assetgen/Ms3dWriter.h"
+#include "assetgen/Music.h"
+#include "assetgen/Random.h"
+#include "assetgen/Shapes.h"
+#include "assetgen/Show.h"
+#include "assetgen/Writers.h"
 #include "Model.h"
 #include "TestFiles.h"
 #include "Timeline.h"
@@ -762,6 +770,259 @@ TEST(ContentShow, FrameFromTheMiddleOfEachSceneShowsAPicture)
         EXPECT_LT(mean, 0.85);
         EXPECT_GT(std::sqrt(sumSquares / pixels - mean * mean), 0.04);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The generator's parts
+// ---------------------------------------------------------------------------------------------
+
+// A small picture whose every pixel differs: top row first, as the generator paints.
+Image8 Pattern(int width, int height)
+{
+    Image8 image;
+    image.width = width;
+    image.height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            image.rgb.push_back(static_cast<uint8_t>(x * 40 + 3));
+            image.rgb.push_back(static_cast<uint8_t>(y * 60 + 7));
+            image.rgb.push_back(static_cast<uint8_t>((x + y) * 17));
+        }
+    return image;
+}
+
+// The demo's DIB reader gives rows bottom first; widths that need row padding included.
+TEST(AssetWriters, BitmapsReadBackThroughTheDemoReader)
+{
+    for (int width : {4, 5, 6, 7})
+    {
+        SCOPED_TRACE(width);
+        const Image8 image = Pattern(width, 3);
+        const Bytes bytes = EncodeBmp24(image);
+        RgbImage* decoded = nullptr;
+        ASSERT_EQ(DecodeDib(bytes.data(), bytes.size(), &decoded), DibStatus::Ok);
+        ASSERT_EQ(decoded->width, width);
+        ASSERT_EQ(decoded->height, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_EQ(decoded->data[((2 - y) * width + x) * 3 + c], image.rgb[(y * width + x) * 3 + c]);
+        FreeRgbImage(decoded);
+
+        std::vector<std::array<uint8_t, 3>> palette = {{10, 20, 30}, {200, 100, 50}, {0, 255, 128}};
+        std::vector<uint8_t> indices;
+        for (int i = 0; i < width * 3; ++i)
+            indices.push_back(static_cast<uint8_t>(i % 3));
+        const Bytes paletted = EncodeBmp8(width, 3, indices, palette);
+        EXPECT_EQ(paletted[28], 8);
+        ASSERT_EQ(DecodeDib(paletted.data(), paletted.size(), &decoded), DibStatus::Ok);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_EQ(decoded->data[((2 - y) * width + x) * 3 + c], palette[indices[y * width + x]][c]);
+        FreeRgbImage(decoded);
+    }
+}
+
+TEST(AssetWriters, TgaAndJpegReadBackThroughTheDemoDecoders)
+{
+    const Image8 image = Pattern(6, 5);
+    const Bytes tga = EncodeTga(image);
+    DecodedImage decoded;
+    std::string error;
+    ASSERT_TRUE(DecodeTga(tga.data(), tga.size(), &decoded, &error)) << error;
+    ASSERT_EQ(decoded.width, 6);
+    ASSERT_EQ(decoded.height, 5);
+    // DecodedImage rows are bottom first.
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(decoded.pixels[((4 - y) * 6 + x) * decoded.channels + c], image.rgb[(y * 6 + x) * 3 + c]);
+
+    // Four flat quadrants survive JPEG within a few steps, in the right places.
+    Image8 quadrants;
+    quadrants.width = 64;
+    quadrants.height = 64;
+    const uint8_t colours[4][3] = {{250, 10, 10}, {10, 250, 10}, {10, 10, 250}, {240, 240, 240}};
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            for (int c = 0; c < 3; ++c)
+                quadrants.rgb.push_back(colours[(y / 32) * 2 + x / 32][c]);
+    const Bytes jpeg = EncodeJpeg(quadrants, 92, true);
+    ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), &decoded, &error)) << error;
+    ASSERT_EQ(decoded.width, 64);
+    const int probes[4][2] = {{16, 16}, {48, 16}, {16, 48}, {48, 48}};
+    for (int q = 0; q < 4; ++q)
+        for (int c = 0; c < 3; ++c)
+        {
+            const int glRow = 63 - probes[q][1];
+            EXPECT_NEAR(decoded.pixels[(glRow * 64 + probes[q][0]) * decoded.channels + c], colours[q][c], 6) << q;
+        }
+}
+
+// What the builder writes is what the demo's reader reads: counts, positions, texture
+// coordinates (t as drawn), materials, groups, and normals facing away from the surface's
+// centre.
+TEST(AssetWriters, MilkShapeFilesReadBackThroughTheDemoReader)
+{
+    MeshBuilder mesh;
+    MeshMaterial shiny;
+    shiny.name = "shiny";
+    shiny.diffuse = {0.1f, 0.2f, 0.3f, 0.4f};
+    shiny.shininess = 42.0f;
+    shiny.texture = "dat/x.bmp";
+    const int material = mesh.AddMaterial(shiny);
+    const int ball = mesh.AddGroup("ball", material);
+    const int plain = mesh.AddGroup("plain", -1);
+    const Vec3 centre{1.0f, 2.0f, 3.0f};
+    mesh.AddSurface(
+        ball, 12, 8, true,
+        [&](float u, float v) {
+            const float theta = v * 3.14159265f;
+            const float phi = u * 6.2831853f;
+            return Vec3{centre.x + 2.0f * std::sin(theta) * std::cos(phi), centre.y + 2.0f * std::cos(theta),
+                        centre.z + 2.0f * std::sin(theta) * std::sin(phi)};
+        },
+        [&](float, float) { return centre; });
+    mesh.AddSurface(
+        plain, 2, 1, false, [](float u, float v) { return Vec3{u, 0.0f, v}; },
+        [](float u, float v) { return Vec3{u, -1.0f, v}; }, 1.0f, 0.5f);
+    const Bytes bytes = mesh.Serialise();
+
+    Ms3dModel model;
+    ASSERT_TRUE(ParseMs3d(bytes.data(), bytes.size(), &model));
+    EXPECT_EQ(static_cast<size_t>(model.m_vertexCount), mesh.VertexCount());
+    EXPECT_EQ(static_cast<size_t>(model.m_triangleCount), mesh.TriangleCount());
+    ASSERT_EQ(model.m_meshCount, 2);
+    EXPECT_EQ(model.m_meshes[0].materialIndex, 0);
+    EXPECT_EQ(model.m_meshes[1].materialIndex, -1);
+    EXPECT_EQ(model.m_meshes[1].triangleCount, 4);
+    ASSERT_EQ(model.m_materialCount, 1);
+    EXPECT_STREQ(model.m_materials[0].textureFileName, "dat/x.bmp");
+    EXPECT_FLOAT_EQ(model.m_materials[0].diffuse[3], 0.4f);
+    EXPECT_FLOAT_EQ(model.m_materials[0].shininess, 42.0f);
+
+    for (int i = 0; i < model.m_meshes[0].triangleCount; ++i)
+    {
+        const Triangle& tri = model.m_triangles[model.m_meshes[0].triangleIndices[i]];
+        for (int corner = 0; corner < 3; ++corner)
+        {
+            const float* p = model.m_vertices[tri.vertexIndices[corner]].location;
+            const float* n = tri.vertexNormals[corner];
+            EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0f, 1e-3f);
+            EXPECT_GT(n[0] * (p[0] - centre.x) + n[1] * (p[1] - centre.y) + n[2] * (p[2] - centre.z), 0.0f);
+        }
+    }
+    // The flat strip: texture t runs 0..0.5 along v exactly as given.
+    float highestT = 0.0f;
+    for (int i = 0; i < model.m_meshes[1].triangleCount; ++i)
+        for (float t : model.m_triangles[model.m_meshes[1].triangleIndices[i]].t)
+            highestT = std::max(highestT, t);
+    EXPECT_FLOAT_EQ(highestT, 0.5f);
+}
+
+TEST(AssetShapes, CoverageMatchesTheShapesAreas)
+{
+    auto area = [](const Plane& plane) {
+        double sum = 0.0;
+        for (float v : plane.Values())
+            sum += v;
+        return sum;
+    };
+    EXPECT_NEAR(area(Fill(Circle({50, 50}, 20), 100, 100)), 3.14159265 * 400.0, 4.0);
+    EXPECT_NEAR(area(Fill(RoundedBox({50, 50}, 30, 10, 0), 100, 100)), 60.0 * 20.0, 2.0);
+    EXPECT_NEAR(area(Fill(Polygon({{10, 10}, {90, 10}, {10, 70}}), 100, 100)), 0.5 * 80 * 60, 3.0);
+    // A hole cut out of a disc.
+    EXPECT_NEAR(area(Fill(Difference(Circle({50, 50}, 30), Circle({50, 50}, 10)), 100, 100)), 3.14159265 * 800.0, 6.0);
+    // A glow is full inside and falls off outside.
+    const Plane glow = Glow(Circle({50, 50}, 10), 100, 100, 5.0f);
+    EXPECT_FLOAT_EQ(glow.At(50, 50), 1.0f);
+    EXPECT_GT(glow.At(65, 50), glow.At(75, 50));
+    EXPECT_LT(glow.At(99, 50), 0.01f);
+    // Adding a shape touches only its own rectangle, and what it adds is its coverage.
+    Canvas canvas(100, 100, {0.5f, 0.5f, 0.5f});
+    canvas.Add(Fill(Circle({20, 20}, 5), 100, 100), {1.0f, 0.0f, 0.0f});
+    EXPECT_FLOAT_EQ(canvas.Get(20, 20).r, 1.5f);
+    EXPECT_FLOAT_EQ(canvas.Get(80, 80).r, 0.5f);
+}
+
+TEST(AssetCanvas, ResamplingKeepsTheMeanAndToneMappingStaysInRange)
+{
+    Plane plane(96, 64);
+    Rng rng(3);
+    double mean = 0.0;
+    for (float& v : plane.Values())
+    {
+        v = rng.Uniform();
+        mean += v;
+    }
+    mean /= plane.Values().size();
+    for (const auto& size : {std::pair<int, int>{64, 64}, {32, 16}, {128, 128}})
+    {
+        const Plane resized = plane.Resampled(size.first, size.second);
+        double resizedMean = 0.0;
+        for (float v : resized.Values())
+            resizedMean += v;
+        EXPECT_NEAR(resizedMean / resized.Values().size(), mean, 0.01);
+    }
+    Canvas canvas(2, 1);
+    canvas.Set(0, 0, {2.0f, 0.5f, 0.0f});
+    canvas.Set(1, 0, {-1.0f, 0.25f, 0.75f});
+    canvas.ToneMap();
+    // An over-bright colour turns towards white; values in range stay.
+    EXPECT_FLOAT_EQ(canvas.Get(0, 0).r, 1.0f);
+    EXPECT_GT(canvas.Get(0, 0).g, 0.5f);
+    EXPECT_FLOAT_EQ(canvas.Get(1, 0).r, 0.0f);
+    EXPECT_FLOAT_EQ(canvas.Get(1, 0).b, 0.75f);
+}
+
+TEST(AssetNoise, TileableNoiseRepeatsWithItsPeriod)
+{
+    for (float x : {0.3f, 1.7f, 3.2f})
+        for (float y : {0.1f, 2.5f})
+        {
+            EXPECT_FLOAT_EQ(FractalNoise(x, y, 9, 4, 0.5f, 4), FractalNoise(x + 4.0f, y, 9, 4, 0.5f, 4));
+            EXPECT_FLOAT_EQ(FractalNoise(x, y, 9, 4, 0.5f, 4), FractalNoise(x, y + 4.0f, 9, 4, 0.5f, 4));
+        }
+    Rng a(5), b(5), c(6);
+    EXPECT_EQ(a.NextU64(), b.NextU64());
+    EXPECT_NE(a.NextU64(), c.NextU64());
+}
+
+TEST(AssetShow, BeatGridAndSectionsCoverTheShow)
+{
+    EXPECT_EQ(BeatMs(0), 0);
+    EXPECT_EQ(BeatMs(1), 423);
+    EXPECT_EQ(BeatMs(142), 60000);
+    EXPECT_EQ(BarMs(8), BeatMs(32));
+    int nextBar = 0;
+    for (const Section& section : ShowSections())
+    {
+        EXPECT_EQ(section.firstBar, nextBar) << section.name;
+        EXPECT_GT(section.bars, 0);
+        nextBar = section.firstBar + section.bars;
+    }
+    EXPECT_EQ(ShowBars(), nextBar);
+    EXPECT_EQ(ShowLengthMs(), BarMs(nextBar));
+}
+
+TEST(AssetSound, VorbisEncodingIsStereoExactLengthAndDeterministic)
+{
+    std::vector<int16_t> samples;
+    for (int i = 0; i < 44100; ++i)
+    {
+        samples.push_back(static_cast<int16_t>(8000 * std::sin(i * 0.05)));
+        samples.push_back(static_cast<int16_t>(8000 * std::sin(i * 0.07)));
+    }
+    const Bytes first = EncodeOggVorbis(samples, 0.3f);
+    const Bytes second = EncodeOggVorbis(samples, 0.3f);
+    EXPECT_TRUE(first == second);
+    OggSummary summary;
+    ASSERT_TRUE(SummariseOgg(std::vector<uint8_t>(first.begin(), first.end()), &summary));
+    EXPECT_EQ(summary.channels, 2);
+    EXPECT_EQ(summary.rate, 44100);
+    EXPECT_EQ(summary.samples, 44100);
 }
 
 }  // namespace

@@ -4,13 +4,29 @@
 find_package(Freetype REQUIRED)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 
+# The generator's parts are a library, so ContentTest can check its writers and builders
+# against the demo's own readers; its headers are included as "assetgen/...".
 file(GLOB ASSETGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/assetgen/*.cpp)
-add_executable(assetgen ${ASSETGEN_SOURCES})
-target_link_libraries(assetgen PRIVATE JPEG::JPEG PNG::PNG Freetype::Freetype PkgConfig::VORBISENC Threads::Threads)
+list(REMOVE_ITEM ASSETGEN_SOURCES ${CMAKE_SOURCE_DIR}/tools/assetgen/Main.cpp)
+add_library(assetgen_core STATIC ${ASSETGEN_SOURCES})
+target_include_directories(assetgen_core INTERFACE ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(assetgen_core PUBLIC JPEG::JPEG PNG::PNG Freetype::Freetype PkgConfig::VORBISENC Threads::Threads)
 # The generator does a lot of arithmetic; keep it optimised in every build type so the build
-# stays fast, and next to the demo so tests can run it.
-target_compile_options(assetgen PRIVATE $<$<CONFIG:Debug>:-O2>)
+# stays fast.
+target_compile_options(assetgen_core PRIVATE $<$<CONFIG:Debug>:-O2>)
+
+add_executable(assetgen ${CMAKE_SOURCE_DIR}/tools/assetgen/Main.cpp)
+target_link_libraries(assetgen PRIVATE assetgen_core)
+# Next to the demo, so tests find it beside ZARNOVELT_BINARY.
 set_target_properties(assetgen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# ContentTest is defined later (tests/); link it to the generator's parts once it exists.
+function(zarnovelt_link_content_test)
+  if(TARGET ContentTest)
+    target_link_libraries(ContentTest PRIVATE assetgen_core)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zarnovelt_link_content_test)
 
 set(ZARNOVELT_DATA_DIR ${CMAKE_BINARY_DIR}/data)
 set(ZARNOVELT_REVIEW_DIR ${CMAKE_BINARY_DIR}/data-review)

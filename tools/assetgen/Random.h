@@ -11,15 +11,11 @@
 class Rng
 {
 public:
-    explicit Rng(uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
+    // The seed is scrambled first: stepping the state by the same constant that spaces the
+    // seeds would make seed s + 1 replay seed s one draw later.
+    explicit Rng(uint64_t seed) : m_state(Scramble(seed ^ 0x632BE59BD9B4E019ull)) {}
 
-    uint64_t NextU64()
-    {
-        uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
+    uint64_t NextU64() { return Scramble(m_state += 0x9E3779B97F4A7C15ull); }
 
     // Uniform in [0, 1).
     float Uniform() { return static_cast<float>(NextU64() >> 40) * (1.0f / 16777216.0f); }
@@ -31,6 +27,13 @@ public:
     int Below(int count) { return static_cast<int>(NextU64() % static_cast<uint64_t>(count)); }
 
 private:
+    static uint64_t Scramble(uint64_t z)
+    {
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+
     uint64_t m_state;
 };
 
