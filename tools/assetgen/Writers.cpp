@@ -77,7 +77,7 @@ Bytes EncodeTga(const Image8& image)
     PutU8(&out, 0);   // no image id
     PutU8(&out, 0);   // no colour map
     PutU8(&out, 2);   // uncompressed true colour
-    PutU16(&out, 0);  // colour map spec (5 bytes)
+    PutU16(&out, 0);  // colour map: first entry, length, entry size (5 bytes)
     PutU16(&out, 0);
     PutU8(&out, 0);
     PutU16(&out, 0);  // x origin
