@@ -21,6 +21,7 @@
 #include "GlFunctions.h"
 #include "Library.h"
 #include "LoadingBar.h"
+#include "Profiler.h"
 #include "RenderTarget.h"
 #include "Scheduler.h"
 #include "ShowLoop.h"
@@ -171,6 +172,7 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     const bool window = session.backend->IsInteractive();
     if (hasGl && !Gl().Load())
         return Fail("the GL context lacks framebuffer objects");
+    Profiler::Mark("GL context");
 
     // 3. The script, checked before anyone is asked anything.
     const std::string scriptName = options.scriptFile.empty() ? library.variables.scriptFile : options.scriptFile;
@@ -205,6 +207,7 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     Soundtrack soundtrack;
     soundtrack.Load(timeline, scriptName);
     const int volume = record->m_iMusicVolume;
+    Profiler::Mark("script, framebuffer and soundtrack");
 
     if (checkGl && hasGl)
     {
@@ -238,6 +241,7 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         }
         if (!sink)
             return Fail(error);
+        Profiler::Mark("capture started");
     }
 
     // 5. Loading.
@@ -258,6 +262,7 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    Profiler::Mark("loading done");
 
     // 6. The show.
     ShowContext ctx;
@@ -302,6 +307,7 @@ int DEMOGL_AppRun(HINSTANCE, const SStartupDat* pStartupDat, const char* pszAppI
     }
     g_lastStatus = RunShow(pStartupDat, pszAppId, bDebugMode, ucVersionMajor, ucVersionMinor, iVersionBuild);
     Library().running = false;
+    Profiler::Report();
     return g_lastStatus;
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "ImageCodec.h"
+#include "Profiler.h"
 
 namespace {
 
@@ -38,7 +39,10 @@ public:
     bool Write(std::vector<uint8_t>&& bgra) override
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_spaceFree.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+        {
+            const Profiler::Scope wait(Profiler::kEncoderWait);
+            m_spaceFree.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+        }
         if (m_failed)
             return false;
         m_queue.push_back(Job{m_nextIndex++, std::move(bgra)});

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "GlFunctions.h"
+#include "Profiler.h"
 
 FrameReadback::~FrameReadback() { Destroy(); }
 
@@ -41,15 +42,19 @@ bool FrameReadback::Read(std::vector<uint8_t>* frame)
     if (!m_usePbo)
     {
         frame->resize(static_cast<size_t>(m_width) * m_height * 4);
+        const Profiler::Scope driver(Profiler::kDriver);
         glReadPixels(0, 0, m_width, m_height, GL_BGRA, GL_UNSIGNED_BYTE, frame->data());
         glPixelStorei(GL_PACK_ALIGNMENT, alignment);
         return true;
     }
     GlFunctions& gl = Gl();
-    gl.BindBuffer(GL_PIXEL_PACK_BUFFER, m_buffers[m_started % kBuffers]);
-    glReadPixels(0, 0, m_width, m_height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    gl.BindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+    {
+        const Profiler::Scope driver(Profiler::kDriver);
+        gl.BindBuffer(GL_PIXEL_PACK_BUFFER, m_buffers[m_started % kBuffers]);
+        glReadPixels(0, 0, m_width, m_height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        gl.BindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+    }
     ++m_started;
     // Keep kBuffers - 1 reads in flight; the oldest is done by now.
     if (m_started - m_collected < kBuffers)
@@ -72,7 +77,11 @@ void FrameReadback::Collect(int slot, std::vector<uint8_t>* frame)
     const size_t bytes = static_cast<size_t>(m_width) * m_height * 4;
     frame->resize(bytes);
     gl.BindBuffer(GL_PIXEL_PACK_BUFFER, m_buffers[slot]);
-    const void* mapped = gl.MapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    const void* mapped = nullptr;
+    {
+        const Profiler::Scope driver(Profiler::kDriver);
+        mapped = gl.MapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    }
     if (mapped != nullptr)
         std::memcpy(frame->data(), mapped, bytes);
     else

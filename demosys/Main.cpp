@@ -10,6 +10,7 @@
 
 #include "Library.h"
 #include "Options.h"
+#include "Profiler.h"
 
 #ifndef ZARNOVELT_VERSION
 #define ZARNOVELT_VERSION "unknown"
@@ -23,6 +24,7 @@ int LastAppRunStatus();
 
 int main(int argc, char** argv)
 {
+    Profiler::Mark("main");
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, &options, &error))

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Library.h"
+#include "Profiler.h"
 
 void Scheduler::AddEffect(CEffect* effect, const std::string& name)
 {
@@ -25,7 +26,14 @@ void Scheduler::InitAll(int width, int height, const std::function<void(size_t, 
     for (size_t i = 0; i < m_slots.size(); ++i)
     {
         Slot& slot = m_slots[i];
-        const int status = slot.effect->Init(width, height);
+        const double started = Profiler::NowMs();
+        int status = 0;
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            status = slot.effect->Init(width, height);
+        }
+        if (Profiler::Enabled())
+            Profiler::Count("Init " + slot.name, Profiler::NowMs() - started);
         slot.initialised = true;
         slot.usable = status == 0;
         Notify(slot, "Init");
@@ -82,11 +90,17 @@ void Scheduler::Apply(const TimelineEvent& event)
         if (running != m_running.end())
         {
             // A restart: End, then Prepare with a new start time and layer.
-            slot.effect->End();
+            {
+                const Profiler::Scope scope(Profiler::kEffects);
+                slot.effect->End();
+            }
             Notify(slot, "End");
             m_running.erase(running);
         }
-        slot.effect->Prepare();
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            slot.effect->Prepare();
+        }
         Notify(slot, "Prepare");
         m_running.push_back(Running{static_cast<size_t>(index), event.layer, event.timeMs, m_nextStartOrder++});
         break;
@@ -97,7 +111,10 @@ void Scheduler::Apply(const TimelineEvent& event)
                          slot.name.c_str());
             break;
         }
-        slot.effect->End();
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            slot.effect->End();
+        }
         Notify(slot, "End");
         m_running.erase(running);
         break;
@@ -106,7 +123,10 @@ void Scheduler::Apply(const TimelineEvent& event)
         // Effects take a writable name; give each call its own copy.
         std::vector<char> name(event.name.begin(), event.name.end());
         name.push_back('\0');
-        slot.effect->ReceiveInt(name.data(), event.value, 0);
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            slot.effect->ReceiveInt(name.data(), event.value, 0);
+        }
         Notify(slot, "ReceiveInt");
         break;
     }
@@ -129,7 +149,10 @@ void Scheduler::RenderFrame(int64_t demoTimeMs)
     for (const Running& running : RunningInDrawOrder())
     {
         Slot& slot = m_slots[running.slot];
-        slot.effect->RenderFrame(static_cast<long>(demoTimeMs - running.startTimeMs));
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            slot.effect->RenderFrame(static_cast<long>(demoTimeMs - running.startTimeMs));
+        }
         Notify(slot, "RenderFrame");
     }
 }
@@ -139,7 +162,10 @@ void Scheduler::StopAll()
     for (const Running& running : RunningInDrawOrder())
     {
         Slot& slot = m_slots[running.slot];
-        slot.effect->End();
+        {
+            const Profiler::Scope scope(Profiler::kEffects);
+            slot.effect->End();
+        }
         Notify(slot, "End");
     }
     m_running.clear();

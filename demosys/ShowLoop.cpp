@@ -16,6 +16,7 @@
 #include "AudioDevice.h"
 #include "FrameReadback.h"
 #include "Overlay.h"
+#include "Profiler.h"
 #include "ShowClock.h"
 #include "TimelinePlayer.h"
 
@@ -220,6 +221,7 @@ int PlayShow(ShowContext& ctx, Timeline timeline)
     source.clock->Start();
     for (int64_t frameIndex = 0; ctx.frameLimit < 0 || frameIndex < ctx.frameLimit; ++frameIndex)
     {
+        Profiler::BeginFrame(frameIndex);
         BackendEvents events = backend.PollEvents();
         if (Library().testEvents)
             Merge(events, Library().testEvents(frameIndex));
@@ -246,6 +248,7 @@ int PlayShow(ShowContext& ctx, Timeline timeline)
         // The effects never see time run backwards between seeks, even when the device clock
         // lands a millisecond short of a seek's target.
         const int64_t now = std::max(source.clock->FrameTime(), player.CurrentTime());
+        Profiler::FrameAt(now);
         player.AdvanceTo(now);
         if (player.Ended() || now >= endMs)
         {
@@ -285,9 +288,18 @@ int PlayShow(ShowContext& ctx, Timeline timeline)
         if (hasGl)
             ctx.target->Bind();
         ctx.scheduler->RenderFrame(now);
+        if (hasGl && Profiler::Enabled())
+        {
+            // The frame's time includes its rasterisation only when it is waited for.
+            const Profiler::Scope driver(Profiler::kDriver);
+            glFinish();
+        }
         stats.FrameDone();
         if (!hasGl)
+        {
+            Profiler::EndFrame();
             continue;
+        }
         if (ctx.sink != nullptr)
         {
             if (readback.Read(&frame))
@@ -302,7 +314,11 @@ int PlayShow(ShowContext& ctx, Timeline timeline)
             ++framesRendered;
             progress->Update(framesRendered);
         }
-        backend.Present(ctx.target->Framebuffer(), ctx.width, ctx.height);
+        {
+            const Profiler::Scope driver(Profiler::kDriver);
+            backend.Present(ctx.target->Framebuffer(), ctx.width, ctx.height);
+        }
+        Profiler::EndFrame();
     }
 
     if (ctx.sink != nullptr && hasGl)

@@ -14,6 +14,7 @@
 
 #include "ImageCodec.h"
 #include "Library.h"
+#include "Profiler.h"
 #include "TextureStore.h"
 
 namespace {
@@ -55,6 +56,9 @@ unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDa
                                 int iWrapT, int iMinFilter, int iMagFilter, bool bMipMaps, bool,
                                 int iBorder, int iInternalFormat, int iDimensions)
 {
+    // Reading and decoding is the library's work, even inside an effect's Init.
+    const Profiler::Scope scope(Profiler::kLibrary);
+    const double started = Profiler::NowMs();
     const std::string path = pszFileName != nullptr ? pszFileName : "";
     if (path.empty())
     {
@@ -88,6 +92,7 @@ unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDa
         decoded = DecodeTga(bytes.data(), bytes.size(), &record.image, &reason);
     else
         reason = "unknown image type " + std::to_string(iImageType) + " (1 is JPEG, 3 is TGA)";
+    Profiler::Count("texture reading and decoding", Profiler::NowMs() - started);
     if (!decoded)
     {
         ReportLoadFailure(path, reason);
@@ -129,6 +134,8 @@ int DEMOGL_TextureUpload(unsigned int uId)
     TextureRecord& record = found->second;
     if (record.uploaded)
         return 0;
+    const Profiler::Scope driver(Profiler::kDriver);
+    const double started = Profiler::NowMs();
     const GLenum format = record.image.channels == 4 ? GL_RGBA : GL_RGB;
     GLint previousAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
@@ -146,6 +153,9 @@ int DEMOGL_TextureUpload(unsigned int uId)
                      format, GL_UNSIGNED_BYTE, record.image.pixels.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     record.uploaded = true;
+    if (Profiler::Enabled())
+        Profiler::Count(Profiler::FirstFrameDone() ? "texture uploads during the show" : "texture uploads before the first frame",
+                        Profiler::NowMs() - started);
     return 0;
 }
 

@@ -23,6 +23,8 @@
 #include <mutex>
 #include <thread>
 
+#include "Profiler.h"
+
 extern char** environ;
 
 namespace {
@@ -150,7 +152,10 @@ public:
     bool Write(std::vector<uint8_t>&& bgra) override
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+        {
+            const Profiler::Scope wait(Profiler::kEncoderWait);
+            m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+        }
         if (m_failed)
             return false;
         m_queue.push_back(std::move(bgra));
