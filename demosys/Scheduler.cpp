@@ -18,7 +18,12 @@ void Scheduler::AddEffect(CEffect* effect, const std::string& name)
 void Scheduler::Notify(const Slot& slot, const char* call)
 {
     if (m_observer)
+    {
         m_observer(slot.name, call);
+        return;
+    }
+    if (m_checkGlFromEnvironment && Library().backend != nullptr && Library().backend->HasGl())
+        CheckGlErrorsAfter(slot.name, call);
 }
 
 void Scheduler::InitAll(int width, int height, const std::function<void(size_t, size_t)>& progress)

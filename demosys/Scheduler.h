@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DemoGL.h"
+#include "GlErrorCheck.h"
 #include "Timeline.h"
 
 class Scheduler
@@ -33,7 +34,9 @@ public:
     };
 
     // Called after every effect call with the effect's name and the call's name ("Init",
-    // "RenderFrame", ...), e.g. to check glGetError. May be empty.
+    // "RenderFrame", ...), e.g. to check glGetError. May be empty; when it is and
+    // ZARNOVELT_CHECK_GL is set (GlErrorCheck.h), the scheduler checks glGetError itself
+    // whenever the backend has GL.
     using CallObserver = std::function<void(const std::string& effect, const char* call)>;
 
     void AddEffect(CEffect* effect, const std::string& name);
@@ -67,4 +70,6 @@ private:
     std::vector<bool> m_warnedUnusable;
     uint64_t m_nextStartOrder = 0;
     CallObserver m_observer;
+    // Read once per scheduler: the environment does not change during a show.
+    bool m_checkGlFromEnvironment = GlCheckForcedByEnvironment();
 };
