@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <string>
 
 struct Mesh
 {
@@ -61,7 +63,9 @@ public:
     void Draw();
 
     // (Re)creates one GL texture per material that names a bitmap, deleting the names the
-    // previous call made. Needs a current GL context.
+    // previous call made. A bitmap that could not be loaded is not read again by later calls:
+    // its failure was reported once, and the material stays untextured. Needs a current GL
+    // context.
     void ReloadTextures();
 
     // Frees every array and leaves the model empty (counts 0, arrays null). GL texture names
@@ -79,6 +83,10 @@ public:
     Triangle* m_triangles;
     int32_t m_vertexCount;
     Vertex* m_vertices;
+
+protected:
+    // Bitmap names ReloadTextures could not load; a reader that loads new content clears it.
+    std::set<std::string> m_unloadableBitmaps;
 };
 
 class Ms3dModel : public Model

@@ -66,7 +66,14 @@ void Model::ReloadTextures()
             glDeleteTextures(1, &previous);
             material.texture = 0;
         }
-        if (material.textureFileName != nullptr && material.textureFileName[0] != '\0')
-            material.texture = LoadBitmapTexture(material.textureFileName);
+        if (material.textureFileName == nullptr || material.textureFileName[0] == '\0')
+            continue;
+        // Reading a broken bitmap again at every start of the effect would only repeat its
+        // message (a demo of a few minutes starts some effects many times).
+        if (m_unloadableBitmaps.count(material.textureFileName) != 0)
+            continue;
+        material.texture = LoadBitmapTexture(material.textureFileName);
+        if (material.texture == 0)
+            m_unloadableBitmaps.insert(material.textureFileName);
     }
 }
