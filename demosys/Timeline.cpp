@@ -11,6 +11,7 @@ namespace
 {
 
 const int64_t kMaxTimeMs = 2147483647;  // RenderFrame takes a 32-bit long: about 24.8 days
+const size_t kMaxScriptBytes = size_t(16) << 20;
 
 bool IsDigit(char c)
 {
@@ -386,11 +387,20 @@ bool LoadTimeline(const std::string& path, const std::string& displayName,
         errno = 0;
         char buffer[65536];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        // A script is a few kilobytes. Without a bound a path to a device or an endless pipe
+        // would be read until memory runs out.
+        while (text.size() <= kMaxScriptBytes && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
             text.append(buffer, n);
         if (std::ferror(file))
             readError = errno ? errno : EIO;
         std::fclose(file);
+    }
+    if (file && readError == 0 && text.size() > kMaxScriptBytes)
+    {
+        if (error)
+            *error = displayName + ": the script is larger than " + std::to_string(kMaxScriptBytes >> 20) +
+                     " MB; not read";
+        return false;
     }
     if (!file || readError != 0)
     {

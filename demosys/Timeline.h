@@ -60,7 +60,8 @@ bool ParseTimeline(const std::string& text, const std::string& fileName,
                    std::string* error);
 
 // Reads the file (binary) and parses it, naming it displayName in errors. A file that cannot be
-// read gives "<displayName>: cannot read the script (<strerror>)".
+// read gives "<displayName>: cannot read the script (<strerror>)"; one of more than 16 MB (or a
+// device that never ends) gives "<displayName>: the script is larger than 16 MB; not read".
 bool LoadTimeline(const std::string& path, const std::string& displayName,
                   const std::function<bool(const std::string&)>& isEffect, Timeline* timeline,
                   std::string* error);

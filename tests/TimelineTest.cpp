@@ -100,6 +100,64 @@ TEST(TimelineTest, MalformedScriptsNameTheFileLineAndReason)
     }
 }
 
+// Bytes no editor meant to write: a picture or a sound file given as the script, NUL bytes,
+// UTF-16, lone CR line ends, very long lines and a very long file whose fault is at its end.
+// Each is refused at the right line, with the field shown escaped and cut to 64 bytes.
+TEST(TimelineTest, GarbageLongLinesAndHugeScriptsFailAtTheirLine)
+{
+    const std::string longA(1 << 20, 'A');
+    const std::string long9(1 << 20, '9');
+    const std::string shownA = std::string(64, 'A') + "...";
+    const std::string shown9 = std::string(64, '9') + "...";
+    std::string manyLines;
+    for (int i = 0; i < 200000; ++i)
+        manyLines += std::to_string(i) + " int CLEAR METHOD 1\n";
+
+    struct Garbage
+    {
+        std::string text;
+        int line;
+        std::string reason;
+    };
+    const Garbage cases[] = {
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 1, "unknown command \"\x89PNG\""},
+        {std::string("OggS\0\x02\0\0", 8), 1, "unknown command \"OggS\\x00\\x02\\x00\\x00\""},
+        {std::string("0 start CLEAR\0 0\n", 17), 1, "unknown effect \"CLEAR\\x00\""},
+        {std::string("0\0 end\n", 7), 1,
+         "bad time \"0\\x00\" (milliseconds like 12500, or m:ss.fff like 0:12.5)"},
+        {std::string("# fine\n\0\0\0\n", 11), 2, "unknown command \"\\x00\\x00\\x00\""},
+        // "0 end" in UTF-16: every other byte is NUL.
+        {std::string("0\0 \0e\0n\0d\0\n\0", 12), 1,
+         "bad time \"0\\x00\" (milliseconds like 12500, or m:ss.fff like 0:12.5)"},
+        {"0 start CLEAR 0\r5 end\r", 1, "too many fields for \"start\""},
+        {"\x7f\xff\xfe end\n", 1, "unknown command \"\\x7F\xff\xfe\""},
+        {"0 start CLEAR 0\n" + longA + "\n", 2, "unknown command \"" + shownA + "\""},
+        {long9 + " end\n", 1, "time \"" + shown9 + "\" is too large (at most 2147483647 ms)"},
+        {"0 start " + longA + " 0\n", 1, "unknown effect \"" + shownA + "\""},
+        {"0 int CLEAR METHOD " + long9 + "\n", 1, "value \"" + shown9 + "\" is not a 32-bit integer"},
+        {"0 int CLEAR " + longA + " 1 2\n", 1, "too many fields for \"int\""},
+        {"0 start CLEAR 0" + std::string(1 << 20, ' ') + "x\n", 1, "too many fields for \"start\""},
+        {manyLines + "9 strat CLEAR 0\n", 200001, "unknown command \"strat\""},
+        {manyLines + "9 end\n", 200001, "time 9 is earlier than the previous line's 199999"},
+    };
+    for (const Garbage& c : cases)
+    {
+        Timeline timeline;
+        timeline.musicFile = "untouched";
+        std::string error;
+        EXPECT_FALSE(ParseTimeline(c.text, "demoflow.txt", IsEffect, &timeline, &error)) << c.line;
+        EXPECT_EQ(error, "demoflow.txt:" + std::to_string(c.line) + ": " + c.reason);
+        EXPECT_EQ(timeline.musicFile, "untouched");
+        EXPECT_TRUE(timeline.events.empty());
+    }
+
+    // The same long file without the fault parses, every line an event.
+    const Timeline t = Parse(manyLines);
+    EXPECT_EQ(t.events.size(), 200000u);
+    EXPECT_EQ(t.events.back().line, 200000);
+    EXPECT_EQ(t.endTimeMs, 199999);
+}
+
 TEST(TimelineTest, AcceptsEverySpellingOfTheFormat)
 {
     // CRLF, tabs and runs of blanks, comments (whole-line, trailing, glued to a field), blank
@@ -217,6 +275,12 @@ TEST(TimelineTest, LoadTimelineReadsTheFileOrNamesIt)
     EXPECT_EQ(error, "demoflow.txt: cannot read the script (No such file or directory)");
     EXPECT_FALSE(LoadTimeline(::testing::TempDir(), "dir.txt", IsEffect, &t, &error));
     EXPECT_EQ(error.rfind("dir.txt: cannot read the script (", 0), 0u) << error;
+
+    // Something that never ends is not read to its end.
+    t.musicFile = "untouched";
+    EXPECT_FALSE(LoadTimeline("/dev/zero", "zero.txt", IsEffect, &t, &error));
+    EXPECT_EQ(error, "zero.txt: the script is larger than 16 MB; not read");
+    EXPECT_EQ(t.musicFile, "untouched");
 }
 
 } // namespace
