@@ -4,17 +4,20 @@
 //   2. open the backend (window or headless); in a window, the start-up dialog
 //   3. read and validate the timeline script (a bad script does not start) and its music
 //   4. the capture, when asked for (before loading, so a missing ffmpeg fails fast)
-//   5. loading: Init of every effect in registration order, the loading bar after each
+//   5. loading: Init of every effect in registration order, the loading bar after each; the
+//      textures were queued for decoding on worker threads before step 2
 //   6. the show (ShowLoop.cpp); End for the effects still running; the capture is finished
 //
 // ZARNOVELT_DIALOG_AUTOSTART=N (environment) presses the dialog's Start button by itself after
 // N frames; the window tests use it to run the dialog under a virtual display.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "Backend.h"
 #include "Capture.h"
@@ -27,6 +30,7 @@
 #include "ShowLoop.h"
 #include "Soundtrack.h"
 #include "StartupDialog.h"
+#include "TexturePredecoder.h"
 #include "TextureStore.h"
 #include "Timeline.h"
 #include "VideoCapture.h"
@@ -155,6 +159,15 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     const bool wantWindow = !options.headless && !capturing && DisplayAvailable();
     const bool checkGl = debugMode || options.checkGl;
 
+    // Opening the context keeps one core busy and the others idle: the textures the effects
+    // will load are decoded meanwhile (TexturePredecoder.h). Without GL nothing is loaded.
+    TexturePredecoder predecoder;
+    if (library.backendKind != BackendKind::Null)
+    {
+        predecoder.Start(".", std::max(1u, std::thread::hardware_concurrency()));
+        TexturePredecoder::SetActive(&predecoder);
+    }
+
     // 2. Backend, dialog and framebuffer.
     BackendConfig config;
     config.width = choices.width;
@@ -262,6 +275,8 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    TexturePredecoder::SetActive(nullptr);
+    predecoder.Stop();
     Profiler::Mark("loading done");
 
     // 6. The show.

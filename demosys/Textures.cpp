@@ -4,6 +4,7 @@
 // Upload gives the name its storage (image, wrap, filters, internal format); un-upload releases
 // the storage with an empty image but keeps the name reserved, so no other glGenTextures can
 // take it and a later upload reuses it. The decoded pixels stay in memory for re-uploads.
+// While the show loads, the picture usually comes decoded already (TexturePredecoder.h).
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -15,6 +16,7 @@
 #include "ImageCodec.h"
 #include "Library.h"
 #include "Profiler.h"
+#include "TexturePredecoder.h"
 #include "TextureStore.h"
 
 namespace {
@@ -75,28 +77,34 @@ unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDa
         ReportLoadFailure(path, "only 2D textures without a border are supported");
         return 0;
     }
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes))
-    {
-        std::error_code code;
-        ReportLoadFailure(path, std::filesystem::exists(path, code) ? "the file cannot be read" : "no such file");
-        return 0;
-    }
     TextureRecord record;
     record.path = path;
-    std::string reason;
-    bool decoded = false;
-    if (iImageType == kImageTypeJpeg)
-        decoded = DecodeJpeg(bytes.data(), bytes.size(), &record.image, &reason);
-    else if (iImageType == kImageTypeTga)
-        decoded = DecodeTga(bytes.data(), bytes.size(), &record.image, &reason);
-    else
-        reason = "unknown image type " + std::to_string(iImageType) + " (1 is JPEG, 3 is TGA)";
-    Profiler::Count("texture reading and decoding", Profiler::NowMs() - started);
-    if (!decoded)
+    // The picture decoded ahead on a worker thread when there is one; otherwise (and for every
+    // file that fails) the ordinary way, with its messages.
+    TexturePredecoder* predecoder = TexturePredecoder::Active();
+    if (predecoder == nullptr || !predecoder->Take(path, iImageType, &record.image))
     {
-        ReportLoadFailure(path, reason);
-        return 0;
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(path, &bytes))
+        {
+            std::error_code code;
+            ReportLoadFailure(path, std::filesystem::exists(path, code) ? "the file cannot be read" : "no such file");
+            return 0;
+        }
+        std::string reason;
+        bool decoded = false;
+        if (iImageType == kImageTypeJpeg)
+            decoded = DecodeJpeg(bytes.data(), bytes.size(), &record.image, &reason);
+        else if (iImageType == kImageTypeTga)
+            decoded = DecodeTga(bytes.data(), bytes.size(), &record.image, &reason);
+        else
+            reason = "unknown image type " + std::to_string(iImageType) + " (1 is JPEG, 3 is TGA)";
+        Profiler::Count("texture reading and decoding", Profiler::NowMs() - started);
+        if (!decoded)
+        {
+            ReportLoadFailure(path, reason);
+            return 0;
+        }
     }
     if (Library().backend == nullptr || !Library().backend->HasGl())
     {
