@@ -1,6 +1,8 @@
 // Where captured frames go, and the progress line a capture prints. Frames arrive in order as
-// BGRA rows bottom-up (GL's order); each sink turns them upright itself, off the render thread,
-// so reading back, compressing and writing overlap with the GPU work of the next frames.
+// BGRA rows bottom-up (GL's order); each sink writes them upright itself, off the render thread,
+// so reading back, compressing and writing overlap with the GPU work of the next frames. The
+// buffers of written frames come back through SpareBuffer, so a capture allocates (and
+// page-faults) its frame memory once, not once a frame.
 //   CreatePngDirectorySink   a directory of upright PNG files (this file)
 //   CreateVideoSink          a video with the soundtrack through ffmpeg (VideoCapture.h)
 #pragma once
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,13 +19,30 @@ class FrameSink
 public:
     virtual ~FrameSink() = default;
 
+    // A buffer for the next frame: one whose frame has been written when there is one (its
+    // size is the frame's), otherwise an empty one.
+    std::vector<uint8_t> SpareBuffer();
+
     // Takes one frame: width * height * 4 bytes, BGRA, bottom row first. False once writing
     // failed (Finish tells why).
     virtual bool Write(std::vector<uint8_t>&& bgra) = 0;
 
     // Waits for every frame to be written. False with a reason when any write failed.
     virtual bool Finish(std::string* error) = 0;
+
+protected:
+    // Keeps the buffer of a written frame for SpareBuffer (a few at most). Any thread.
+    void Recycle(std::vector<uint8_t>&& buffer);
+
+private:
+    static constexpr size_t kMaxSpare = 2;
+    std::mutex m_spareMutex;
+    std::vector<std::vector<uint8_t>> m_spare;
 };
+
+// How many frames of width x height a sink lets wait for its writers: enough to ride out a
+// slow frame, but never more than about 24 MiB of them (at least 1, at most `most`).
+size_t FramesToQueue(int width, int height, size_t most);
 
 // A directory of PNG files frame_000000.png, frame_000001.png, ... (created if missing), first
 // row = top of the picture. Returns null with a reason when the directory cannot be made.

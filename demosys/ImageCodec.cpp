@@ -17,6 +17,7 @@
 #include <jerror.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csetjmp>
@@ -417,6 +418,10 @@ bool DecodeTgaInto(const uint8_t* bytes, size_t size, DecodedImage* image, std::
 // PNG
 // ---------------------------------------------------------------------------------------------
 
+static_assert(kPngFilterNone == PNG_FILTER_NONE && kPngFilterSub == PNG_FILTER_SUB && kPngFilterUp == PNG_FILTER_UP &&
+                  kPngFilterAverage == PNG_FILTER_AVG && kPngFilterPaeth == PNG_FILTER_PAETH,
+              "the filter bits are libpng's");
+
 struct PngErrorState
 {
     jmp_buf jump;
@@ -435,17 +440,22 @@ void PngWarning(png_structp, png_const_charp) {}
 
 // After the caller's setjmp; plain data only. row has room for width * 3 bytes.
 void WritePngBody(png_structp png, png_infop info, FILE* file, int width, int height,
-                  const uint8_t* bgra, uint8_t* row, int compressionLevel)
+                  const uint8_t* bgra, bool bottomRowFirst, uint8_t* row, const PngCompression* compression)
 {
     png_init_io(png, file);
-    png_set_compression_level(png, compressionLevel);
+    png_set_compression_level(png, compression->level);
+    if (compression->strategy >= 0)
+        png_set_compression_strategy(png, compression->strategy);
+    if (compression->filters != 0)
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, compression->filters);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y)
     {
-        const uint8_t* source = bgra + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
+        const int sourceRow = bottomRowFirst ? height - 1 - y : y;
+        const uint8_t* source = bgra + static_cast<size_t>(sourceRow) * static_cast<size_t>(width) * 4;
         for (int x = 0; x < width; ++x)
         {
             row[x * 3 + 0] = source[x * 4 + 2];
@@ -460,11 +470,12 @@ void WritePngBody(png_structp png, png_infop info, FILE* file, int width, int he
 // True when the whole picture went through libpng, false when it reported an error. The jump
 // is set here, where no local changes after it.
 bool RunPngWrite(PngErrorState* state, png_structp png, png_infop info, FILE* file, int width,
-                 int height, const uint8_t* bgra, uint8_t* row, int compressionLevel)
+                 int height, const uint8_t* bgra, bool bottomRowFirst, uint8_t* row,
+                 const PngCompression* compression)
 {
     if (setjmp(state->jump) != 0)
         return false;
-    WritePngBody(png, info, file, width, height, bgra, row, compressionLevel);
+    WritePngBody(png, info, file, width, height, bgra, bottomRowFirst, row, compression);
     return true;
 }
 
@@ -584,12 +595,20 @@ bool DecodeTga(const uint8_t* bytes, size_t size, DecodedImage* image, std::stri
 bool WritePngBgra(const std::string& path, int width, int height, const uint8_t* bgra,
                   std::string* error, int compressionLevel)
 {
+    PngCompression compression;
+    compression.level = compressionLevel;
+    return WritePngBgraRows(path, width, height, bgra, false, compression, error);
+}
+
+bool WritePngBgraRows(const std::string& path, int width, int height, const uint8_t* bgra, bool bottomRowFirst,
+                      const PngCompression& requested, std::string* error)
+{
     if (width <= 0 || height <= 0 || bgra == nullptr)
         return Fail(error, "no picture to write to " + path);
-    if (compressionLevel < 0)
-        compressionLevel = 0;
-    if (compressionLevel > 9)
-        compressionLevel = 9;
+    PngCompression compression = requested;
+    compression.level = std::max(0, std::min(9, compression.level));
+    // Only the five filter bits mean anything to libpng.
+    compression.filters &= PNG_ALL_FILTERS;
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return Fail(error, "cannot create " + path + ": " + std::strerror(errno));
@@ -600,8 +619,8 @@ bool WritePngBgra(const std::string& path, int width, int height, const uint8_t*
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     bool written = false;
     if (info != nullptr)
-        written = RunPngWrite(&state, png, info, file, width, height, bgra, row.data(),
-                              compressionLevel);
+        written = RunPngWrite(&state, png, info, file, width, height, bgra, bottomRowFirst, row.data(),
+                              &compression);
     else
         std::snprintf(state.message, sizeof state.message, "out of memory");
     png_destroy_write_struct(&png, &info);

@@ -44,6 +44,27 @@ bool DecodeTga(const uint8_t* bytes, size_t size, DecodedImage* image, std::stri
 bool WritePngBgra(const std::string& path, int width, int height, const uint8_t* bgra,
                   std::string* error, int compressionLevel = 3);
 
+// How a PNG is compressed: zlib's level (0..9, clamped) and strategy (zlib's Z_* value; -1
+// leaves it to libpng), and the row filters the encoder may choose from (kPngFilter* bits; 0
+// leaves the choice to libpng, which tries all five on every row). The pixels are the same
+// whatever is chosen.
+constexpr int kPngFilterNone = 0x08;
+constexpr int kPngFilterSub = 0x10;
+constexpr int kPngFilterUp = 0x20;
+constexpr int kPngFilterAverage = 0x40;
+constexpr int kPngFilterPaeth = 0x80;
+struct PngCompression
+{
+    int level = 3;
+    int strategy = -1;
+    int filters = 0;
+};
+
+// As WritePngBgra, with the compression chosen, and the rows given bottom row first (GL's
+// order, so a read-back frame needs no flipping) when bottomRowFirst is true.
+bool WritePngBgraRows(const std::string& path, int width, int height, const uint8_t* bgra, bool bottomRowFirst,
+                      const PngCompression& compression, std::string* error);
+
 // Reads any PNG file (palette, grey, 1..16-bit, with or without alpha or a transparency chunk,
 // interlaced or not) into upright 8-bit RGBA (first row = top); 16-bit samples are rounded.
 // For tests and tools.

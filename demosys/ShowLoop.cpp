@@ -302,6 +302,9 @@ int PlayShow(ShowContext& ctx, Timeline timeline)
         }
         if (ctx.sink != nullptr)
         {
+            // A written frame's buffer, so reading back allocates nothing.
+            if (frame.empty())
+                frame = ctx.sink->SpareBuffer();
             if (readback.Read(&frame))
             {
                 if (!ctx.sink->Write(std::move(frame)))

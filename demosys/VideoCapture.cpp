@@ -1,5 +1,5 @@
-// The ffmpeg capture: one process, two pipes, two writer threads. The video thread turns each
-// frame upright and writes it; the audio thread renders the whole soundtrack (its length is
+// The ffmpeg capture: one process, two pipes, two writer threads. The video thread writes each
+// frame's rows last first, so the video is upright without a copy; the audio thread renders the whole soundtrack (its length is
 // fixed by the frame count) and writes it as fast as ffmpeg takes it. The two writers never wait
 // for each other: ffmpeg reads its inputs in whatever order it likes (while it probes them at
 // start it reads one and then the other), and each pipe always has data coming. SIGPIPE is
@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,47 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
     return true;
 }
 
+// Writes `rows` rows of rowBytes each, the last row first, straight from the frame: one writev
+// per batch of rows, an interrupted or partial write resumed where it stopped.
+bool WriteRowsLastFirst(int fd, const uint8_t* data, size_t rowBytes, int rows)
+{
+    constexpr int kBatch = 256;
+    iovec vectors[kBatch];
+    int done = 0;              // rows written completely, counted from the last
+    size_t partial = 0;        // bytes of the next row already written
+    while (done < rows)
+    {
+        int count = 0;
+        for (int r = done; r < rows && count < kBatch; ++r, ++count)
+        {
+            const size_t skip = r == done ? partial : 0;
+            vectors[count].iov_base = const_cast<uint8_t*>(data + rowBytes * static_cast<size_t>(rows - 1 - r) + skip);
+            vectors[count].iov_len = rowBytes - skip;
+        }
+        const ssize_t written = writev(fd, vectors, count);
+        if (written < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        size_t left = static_cast<size_t>(written);
+        while (left > 0)
+        {
+            const size_t rest = rowBytes - partial;
+            if (left < rest)
+            {
+                partial += left;
+                break;
+            }
+            left -= rest;
+            partial = 0;
+            ++done;
+        }
+    }
+    return true;
+}
+
 void BlockSigpipeOnThisThread()
 {
     sigset_t set;
@@ -99,7 +141,8 @@ class VideoSink : public FrameSink
 {
 public:
     VideoSink(const VideoCaptureSettings& settings, std::unique_ptr<MusicStream> soundtrack)
-        : m_settings(settings), m_soundtrack(std::move(soundtrack))
+        : m_settings(settings), m_soundtrack(std::move(soundtrack)),
+          m_maxQueued(FramesToQueue(settings.width, settings.height, 3))
     {
     }
 
@@ -154,7 +197,7 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         {
             const Profiler::Scope wait(Profiler::kEncoderWait);
-            m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+            m_changed.wait(lock, [this] { return m_queue.size() < m_maxQueued || m_failed; });
         }
         if (m_failed)
             return false;
@@ -213,8 +256,6 @@ public:
     }
 
 private:
-    static constexpr size_t kMaxQueued = 3;
-
     static void CloseFd(int& fd)
     {
         if (fd >= 0)
@@ -235,7 +276,6 @@ private:
     {
         BlockSigpipeOnThisThread();
         const size_t rowBytes = static_cast<size_t>(m_settings.width) * 4;
-        std::vector<uint8_t> upright;
         for (;;)
         {
             std::vector<uint8_t> frame;
@@ -249,11 +289,9 @@ private:
                 m_changed.notify_all();
             }
             // GL's bottom row first becomes the video's top row first.
-            upright.resize(frame.size());
-            for (int row = 0; row < m_settings.height; ++row)
-                std::memcpy(upright.data() + rowBytes * row, frame.data() + rowBytes * (m_settings.height - 1 - row),
-                            rowBytes);
-            if (!WriteAll(m_videoFd, upright.data(), upright.size()))
+            const bool written = WriteRowsLastFirst(m_videoFd, frame.data(), rowBytes, m_settings.height);
+            Recycle(std::move(frame));
+            if (!written)
             {
                 Fail(std::string("video pipe: ") + std::strerror(errno));
                 break;
@@ -293,6 +331,7 @@ private:
 
     VideoCaptureSettings m_settings;
     std::unique_ptr<MusicStream> m_soundtrack;
+    size_t m_maxQueued;
     pid_t m_pid = -1;
     int m_videoFd = -1;
     int m_audioFd = -1;
