@@ -196,6 +196,7 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     if (!LoadTimeline(scriptName, scriptName, [&](const std::string& name) { return scheduler.HasEffect(name); },
                       &timeline, &error))
         return Fail(error);
+    Profiler::Mark("script");
 
     if (window && library.variables.showStartupDialog && !options.noDialog)
     {
@@ -216,11 +217,12 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     const int height = choices.height;
     if (hasGl && !session.target.Create(width, height, &error))
         return Fail(error);
+    Profiler::Mark("framebuffer");
 
     Soundtrack soundtrack;
     soundtrack.Load(timeline, scriptName);
     const int volume = record->m_iMusicVolume;
-    Profiler::Mark("script, framebuffer and soundtrack");
+    Profiler::Mark("soundtrack");
 
     if (checkGl && hasGl)
     {
