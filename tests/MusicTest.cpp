@@ -430,12 +430,19 @@ TEST(AudioDevice, PlaysExactlyTheDecodedSamplesAtTheVolume)
 
     const std::vector<uint8_t> played = ReadTestFile(output);
     ASSERT_GE(played.size(), 8192u * 4);
+    // The driver writes silence for as long as the device is still paused after opening; the
+    // tone itself starts with a sound, so the music begins at the first frame that is not silent.
+    std::vector<int16_t> heard(played.size() / 4 * 2);
+    std::memcpy(heard.data(), played.data(), heard.size() * sizeof(int16_t));
+    size_t start = 0;
+    while (start + 1 < heard.size() && heard[start] == 0 && heard[start + 1] == 0)
+        start += 2;
+    heard.erase(heard.begin(), heard.begin() + static_cast<std::ptrdiff_t>(start));
+    ASSERT_GE(heard.size(), 4096u * 2) << "too little of the music was played";
     MusicStream reference(Open(ToneOgg()), 90);
-    const size_t frames = played.size() / 4;
-    std::vector<int16_t> expected(2 * frames);
-    reference.Render(expected.data(), frames);
-    std::vector<int16_t> heard(2 * frames);
-    std::memcpy(heard.data(), played.data(), frames * 4);
+    std::vector<int16_t> expected(heard.size());
+    reference.Render(expected.data(), heard.size() / 2);
+    ASSERT_NE(expected[0] | expected[1], 0) << "the tone must start with a sound for this check";
     EXPECT_EQ(heard, expected);
 }
 
