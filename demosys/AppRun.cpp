@@ -25,6 +25,7 @@
 #include "Library.h"
 #include "LoadingBar.h"
 #include "Profiler.h"
+#include "RasterizerThreads.h"
 #include "RenderTarget.h"
 #include "Scheduler.h"
 #include "ShowLoop.h"
@@ -164,6 +165,9 @@ int RunShow(const SStartupDat* record, const char* appId, bool debugMode, unsign
     TexturePredecoder predecoder;
     if (library.backendKind != BackendKind::Null)
     {
+        // Before any driver is loaded (the window's GL and EGL may both be the software
+        // rasterizer) and before the decoding threads start, since it changes the environment.
+        ChooseRasterizerThreads();
         predecoder.Start(".", std::max(1u, std::thread::hardware_concurrency()));
         TexturePredecoder::SetActive(&predecoder);
     }
