@@ -24,6 +24,7 @@
 #include "FrameReadback.h"
 #include "GlFunctions.h"
 #include "Library.h"
+#include "RasterizerThreads.h"
 #include "RenderTarget.h"
 #include "Scheduler.h"
 #include "Soundtrack.h"
@@ -175,6 +176,8 @@ bool OpenBenchContext(int width, int height, std::string* error)
 {
     if (g_backend == nullptr)
     {
+        // The same rasterizer threads as the demo gets.
+        ChooseRasterizerThreads();
         auto backend = CreateEglBackend();
         if (!backend->Open(BackendConfig{}, error))
             return false;

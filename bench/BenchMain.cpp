@@ -40,6 +40,7 @@
 #include "BenchGl.h"
 #include "BenchSupport.h"
 #include "ImageCodec.h"
+#include "RasterizerThreads.h"
 
 #ifndef ZARNOVELT_BENCH_BINARY
 #define ZARNOVELT_BENCH_BINARY "zarnovelt"
@@ -81,11 +82,13 @@ struct BenchOptions
     int64_t captureFramesLarge = 360; // at the larger sizes
     int64_t shareFrames = 240;
     int threadRepetitions = 2;
+    int compareRepetitions = 3;
     int64_t threadShowFrames = 600;
     int64_t threadCaptureFrames = 240;
 };
 
 BenchOptions g_options;
+std::string g_userThreads;   // LP_NUM_THREADS as this program found it
 std::vector<std::string> g_failures;
 
 bool Wanted(const std::string& section)
@@ -170,7 +173,6 @@ void Machine(Report& report)
     OpenBenchContext(64, 64, &error);
     utsname name{};
     uname(&name);
-    const char* threads = std::getenv("LP_NUM_THREADS");
     Table table({"what", "value"});
     table.Row({"`nproc`", std::to_string(sysconf(_SC_NPROCESSORS_ONLN))});
     table.Row({"/proc/cpuinfo model name", CpuModel()});
@@ -178,7 +180,8 @@ void Machine(Report& report)
     table.Row({"GL_VERSION", GlVersion()});
     table.Row({"kernel", std::string(name.sysname) + " " + name.release});
     table.Row({"OS", FirstLine("/etc/debian_version").empty() ? "?" : "Debian " + FirstLine("/etc/debian_version")});
-    table.Row({"LP_NUM_THREADS", threads != nullptr ? threads : "(not set)"});
+    table.Row({"LP_NUM_THREADS", g_userThreads.empty() ? "not set: the library's choice, " + RasterizerThreadsFor(nullptr, std::thread::hardware_concurrency())
+                                                        : g_userThreads + " (set by the user)"});
     table.Row({"load average at the start", FirstLine("/proc/loadavg")});
     report.Heading("Machine");
     report.Add(table);
@@ -850,7 +853,7 @@ void Compare(Report& report)
     const std::string before = g_options.compare;
     const std::string after = g_options.binary;
     const std::vector<std::string> binaries = {before, after};
-    const int repetitions = g_options.quick ? 1 : 3;
+    const int repetitions = g_options.quick ? 1 : g_options.compareRepetitions;
     struct Numbers
     {
         StartupResult startup;
@@ -961,6 +964,7 @@ const char* const kUsage =
     "  --sections LIST    some of machine,effects,show,startup,capture,share,memory,threads,\n"
     "                     png,readback,compare\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
+    "  --repetitions N    runs of each capture, thread setting and compared build (default 2, 2, 3)\n"
     "  --plain-capture PATH --size WxH --start MS --frames N\n"
     "                     (used by the capture section) the plain capture loop\n";
 
@@ -1000,6 +1004,8 @@ int main(int argc, char** argv)
 {
     BenchOptions& options = g_options;
     options.self = SelfPath(argv[0]);
+    if (const char* threads = std::getenv("LP_NUM_THREADS"))
+        g_userThreads = threads;
     PlainCaptureSettings plain;
     bool plainCapture = false;
     Size plainSize{640, 480};
@@ -1040,6 +1046,16 @@ int main(int argc, char** argv)
                 }
                 options.sizes.push_back(size);
             }
+        }
+        else if (argument == "--repetitions")
+        {
+            const int repetitions = std::atoi(value().c_str());
+            if (repetitions < 1)
+            {
+                std::fprintf(stderr, "zarnovelt_bench: --repetitions needs a count of 1 or more\n");
+                return 2;
+            }
+            options.captureRepetitions = options.threadRepetitions = options.compareRepetitions = repetitions;
         }
         else if (argument == "--plain-capture")
         {
