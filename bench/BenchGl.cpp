@@ -343,27 +343,6 @@ ReadbackTiming BenchReadback(int width, int height, int frames)
 // The plain capture loop
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-} // namespace
-
 int RunPlainCapture(const PlainCaptureSettings& settings)
 {
     const int width = settings.width;

@@ -21,6 +21,7 @@
 
 #include "Backend.h"
 #include "Capture.h"
+#include "GlErrorCheck.h"
 #include "GlFunctions.h"
 #include "Library.h"
 #include "LoadingBar.h"
@@ -58,20 +59,6 @@ int Fail(const std::string& reason)
 {
     std::fprintf(stderr, "zarnovelt: %s\n", reason.c_str());
     return kAppRunFailed;
-}
-
-const char* GlErrorName(GLenum error)
-{
-    switch (error)
-    {
-    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
-    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
-    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
-    case GL_STACK_OVERFLOW: return "GL_STACK_OVERFLOW";
-    case GL_STACK_UNDERFLOW: return "GL_STACK_UNDERFLOW";
-    case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
-    default: return "unknown GL error";
-    }
 }
 
 // Chooses and opens the backend: the window when a display exists and no headless run is asked

@@ -44,24 +44,6 @@ bool IsExecutableFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// Writes everything or fails (EPIPE when ffmpeg has gone).
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Writes `rows` rows of rowBytes each, the last row first, straight from the frame: one writev
 // per batch of rows, an interrupted or partial write resumed where it stopped.
 bool WriteRowsLastFirst(int fd, const uint8_t* data, size_t rowBytes, int rows)
@@ -349,6 +331,23 @@ private:
 };
 
 } // namespace
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
 
 std::string FindProgram(const std::string& program)
 {

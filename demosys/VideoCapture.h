@@ -34,6 +34,10 @@ struct VideoCaptureSettings
 // slash and is executable); empty when there is none.
 std::string FindProgram(const std::string& program);
 
+// Writes all `size` bytes to `fd`, resuming after interruptions and partial writes; false on
+// an error (EPIPE when the reader has gone).
+bool WriteAll(int fd, const uint8_t* data, size_t size);
+
 // The ffmpeg command line (without the program name) for a capture whose soundtrack has
 // `sampleRate` sample frames per second.
 std::vector<std::string> FfmpegArguments(const VideoCaptureSettings& settings, int sampleRate);
