@@ -120,7 +120,7 @@ for file in "${files[@]}"; do
     else
       failed=$((failed + 1))
       printf 'FAIL  %-40s %-8s %s\n' "$file" "$mode" "${problems[*]}"
-      sed 's/^/      | /' "$work/stderr" | head -n 40
+      head -n 40 "$work/stderr" | sed 's/^/      | /'
       keep="$work/failures/$(printf '%s' "$file" | tr '/' '_').$mode"
       mkdir -p "$keep"
       cp "$work/stderr.raw" "$keep/stderr"

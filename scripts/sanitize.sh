@@ -40,7 +40,9 @@ cat > "$out/keep-loaded.c" <<'EOF'
 int dlclose(void *handle) { (void)handle; return 0; }
 EOF
 cc -shared -fPIC -o "$out/keep-loaded.so" "$out/keep-loaded.c"
-asan_runtime="$(ldd "$demo" | awk '/libasan\.so/ { print $3; exit }')"
+# awk reads ldd's list to the end: leaving early would kill ldd with SIGPIPE now and then, and
+# pipefail would end the script without a word.
+asan_runtime="$(ldd "$demo" | awk '/libasan\.so/ && !found { print $3; found = 1 }')"
 [ -n "$asan_runtime" ] || { echo "sanitize: $demo is not linked with AddressSanitizer" >&2; exit 1; }
 export ZARNOVELT_DEMO_PRELOAD="$asan_runtime:$out/keep-loaded.so"
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1"
@@ -54,10 +56,12 @@ run() {
   local name="$1" status=0
   shift
   env LD_PRELOAD="$ZARNOVELT_DEMO_PRELOAD" "$demo" "$@" > "$out/$name.stdout" 2> "$out/$name.stderr" || status=$?
-  if [ "$status" -ne 0 ] || grep -q -E "$reports" "$out/$name.stderr" ||
-     tr '\r' '\n' < "$out/$name.stderr" | grep -v -e '^capture ' -e '^$' | grep -q .; then
+  # The capture's progress lines are not messages. Filtered into a file: a reader that stops
+  # early (grep -q, head) would break the pipe, and pipefail would take that for "no messages".
+  tr '\r' '\n' < "$out/$name.stderr" | grep -v -e '^capture ' -e '^$' > "$out/$name.messages" || true
+  if [ "$status" -ne 0 ] || grep -q -E "$reports" "$out/$name.stderr" || [ -s "$out/$name.messages" ]; then
     echo "sanitize: $name failed (exit status $status); its messages:" >&2
-    tr '\r' '\n' < "$out/$name.stderr" | grep -v -e '^capture ' -e '^$' | head -n 60 >&2
+    head -n 60 "$out/$name.messages" >&2
     exit 1
   fi
 }
