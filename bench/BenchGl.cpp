@@ -17,15 +17,12 @@
 #include <memory>
 #include <thread>
 
-#include "Backend.h"
 #include "BenchSupport.h"
 #include "DemoGL.h"
 #include "Effects.h"
 #include "FrameReadback.h"
-#include "GlFunctions.h"
-#include "Library.h"
+#include "GlTestContext.h"
 #include "RasterizerThreads.h"
-#include "RenderTarget.h"
 #include "Scheduler.h"
 #include "Soundtrack.h"
 #include "TextureStore.h"
@@ -37,45 +34,9 @@ extern char** environ;
 
 namespace {
 
-// Both live to the process end and are never destroyed: GL calls from static destructors run
-// while the driver's own statics are torn down.
-Backend* g_backend = nullptr;
-RenderTarget& g_target = *new RenderTarget;
-
-void ResetState(int width, int height)
-{
-    glBindTexture(GL_TEXTURE_2D, 0);
-    const GLenum capabilities[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST,    GL_SCISSOR_TEST, GL_LIGHTING,
-                                   GL_FOG,        GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T};
-    for (GLenum capability : capabilities)
-        glDisable(capability);
-    for (int light = 0; light < 8; ++light)
-        glDisable(GL_LIGHT0 + light);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glDepthFunc(GL_LESS);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glShadeModel(GL_SMOOTH);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glColor4f(1, 1, 1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, width, height);
-    glScissor(0, 0, width, height);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    while (glGetError() != GL_NO_ERROR)
-    {
-    }
-}
-
 std::string GlString(GLenum name)
 {
-    if (g_backend == nullptr)
+    if (!GlTestContext::IsOpen())
         return {};
     const auto* text = reinterpret_cast<const char*>(glGetString(name));
     return text != nullptr ? text : "";
@@ -132,7 +93,7 @@ std::vector<double> TimeFrames(CEffect& effect, int width, int height, int count
     std::vector<double> samples;
     for (int i = 0; i < count; ++i, ++*frame)
     {
-        g_target.Bind();
+        GlTestContext::Bind();
         glViewport(0, 0, width, height);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -148,7 +109,10 @@ std::vector<double> TimeFrames(CEffect& effect, int width, int height, int count
 // A fresh effect in a setting, initialised and prepared, as the script would start it.
 std::unique_ptr<CEffect> StartEffect(const EffectEntry& entry, const Setting& setting, int width, int height)
 {
-    ResetState(width, height);
+    // The context is open by now; this binds the framebuffer and puts the GL state back.
+    std::string error;
+    if (!OpenBenchContext(width, height, &error))
+        return nullptr;
     std::unique_ptr<CEffect> effect(entry.make());
     if (effect->Init(width, height) != 0)
         return nullptr;
@@ -174,28 +138,9 @@ void StopEffect(std::unique_ptr<CEffect> effect)
 
 bool OpenBenchContext(int width, int height, std::string* error)
 {
-    if (g_backend == nullptr)
-    {
-        // The same rasterizer threads as the demo gets.
-        ChooseRasterizerThreads();
-        auto backend = CreateEglBackend();
-        if (!backend->Open(BackendConfig{}, error))
-            return false;
-        g_backend = backend.release();
-        Library().backend = g_backend;
-        if (!Gl().Load())
-        {
-            *error = "the GL context lacks framebuffer objects";
-            return false;
-        }
-    }
-    Library().backend = g_backend;
-    if (g_target.Width() != width || g_target.Height() != height || g_target.Framebuffer() == 0)
-        if (!g_target.Create(width, height, error))
-            return false;
-    g_target.Bind();
-    ResetState(width, height);
-    return true;
+    // The same rasterizer threads as the demo gets (only the first call sets them).
+    ChooseRasterizerThreads();
+    return GlTestContext::Create(width, height, error);
 }
 
 std::string GlRenderer() { return GlString(GL_RENDERER); }
@@ -293,7 +238,7 @@ ReadbackTiming BenchReadback(int width, int height, int frames)
         return timing;
     // Something on the frame, so nothing can be skipped for an untouched buffer.
     auto draw = [&](int k) {
-        g_target.Bind();
+        GlTestContext::Bind();
         glClearColor(0.1f * static_cast<float>(k % 10), 0.2f, 0.3f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glBegin(GL_TRIANGLES);
@@ -422,7 +367,7 @@ int RunPlainCapture(const PlainCaptureSettings& settings)
     });
 
     scheduler.InitAll(width, height, {});
-    g_target.Bind();
+    GlTestContext::Bind();
     glViewport(0, 0, width, height);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -435,7 +380,7 @@ int RunPlainCapture(const PlainCaptureSettings& settings)
     {
         const int64_t now = settings.startMs + k * 1000 / settings.fps;
         player.AdvanceTo(now);
-        g_target.Bind();
+        GlTestContext::Bind();
         scheduler.RenderFrame(now);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, frame.data());

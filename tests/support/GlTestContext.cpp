@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "Backend.h"
@@ -59,33 +60,42 @@ void ResetState(int width, int height)
 namespace GlTestContext
 {
 
-bool Create(int width, int height)
+bool Create(int width, int height, std::string* error)
 {
     if (!g_backend)
     {
         auto backend = CreateEglBackend();
-        std::string error;
-        if (!backend->Open(BackendConfig{}, &error))
-        {
-            std::fprintf(stderr, "GlTestContext: %s\n", error.c_str());
+        if (!backend->Open(BackendConfig{}, error))
             return false;
-        }
         g_backend = backend.release();
         Library().backend = g_backend;
         if (!Gl().Load())
+        {
+            *error = "the GL context lacks framebuffer objects";
             return false;
+        }
     }
     Library().backend = g_backend;
     if (g_target.Width() != width || g_target.Height() != height || g_target.Framebuffer() == 0)
-    {
-        std::string error;
-        if (!g_target.Create(width, height, &error))
+        if (!g_target.Create(width, height, error))
             return false;
-    }
     g_target.Bind();
     ResetState(width, height);
     return true;
 }
+
+bool Create(int width, int height)
+{
+    std::string error;
+    if (Create(width, height, &error))
+        return true;
+    std::fprintf(stderr, "GlTestContext: %s\n", error.c_str());
+    return false;
+}
+
+bool IsOpen() { return g_backend != nullptr; }
+
+void Bind() { g_target.Bind(); }
 
 Rgba Pixel(int x, int y)
 {
