@@ -20,15 +20,15 @@
 #include "BenchSupport.h"
 #include "DemoGL.h"
 #include "Effects.h"
-#include "FrameReadback.h"
+#include "capture/FrameReadback.h"
 #include "GlTestContext.h"
-#include "RasterizerThreads.h"
-#include "Scheduler.h"
-#include "Soundtrack.h"
-#include "TextureStore.h"
-#include "Timeline.h"
-#include "TimelinePlayer.h"
-#include "VideoCapture.h"
+#include "platform/RasterizerThreads.h"
+#include "api/Scheduler.h"
+#include "audio/Soundtrack.h"
+#include "api/TextureStore.h"
+#include "show/Timeline.h"
+#include "show/TimelinePlayer.h"
+#include "capture/VideoCapture.h"
 
 extern char** environ;
 

@@ -39,8 +39,8 @@
 
 #include "BenchGl.h"
 #include "BenchSupport.h"
-#include "ImageCodec.h"
-#include "RasterizerThreads.h"
+#include "codecs/ImageCodec.h"
+#include "platform/RasterizerThreads.h"
 
 #ifndef ZARNOVELT_BENCH_BINARY
 #define ZARNOVELT_BENCH_BINARY "zarnovelt"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "Profiler.h"
+#include "support/Profiler.h"
 
 // ---------------------------------------------------------------------------------------------
 // Child processes

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "Timeline.h"
+#include "show/Timeline.h"
 
 namespace {
 

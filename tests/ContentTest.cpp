@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "DibTexture.h"
-#include "ImageCodec.h"
+#include "codecs/ImageCodec.h"
 #include "assetgen/Canvas.h"
 #include "assetgen/Ms3dWriter.h"
 #include "assetgen/Music.h"
@@ -31,7 +31,7 @@
 #include "assetgen/Writers.h"
 #include "Model.h"
 #include "TestFiles.h"
-#include "Timeline.h"
+#include "show/Timeline.h"
 
 namespace fs = std::filesystem;
 

@@ -13,8 +13,8 @@
 
 #include "DibTexture.h"
 #include "GlTestContext.h"
-#include "ImageCodec.h"
-#include "Library.h"
+#include "codecs/ImageCodec.h"
+#include "api/Library.h"
 #include "TestFiles.h"
 
 // Rgb8 lives in the global namespace; its operators must too, for gtest to find them.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "ImageCodec.h"
+#include "codecs/ImageCodec.h"
 #include "TestFiles.h"
 
 namespace fs = std::filesystem;

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "Capture.h"
-#include "FrameReadback.h"
-#include "GlFunctions.h"
+#include "capture/Capture.h"
+#include "capture/FrameReadback.h"
+#include "platform/GlFunctions.h"
 #include "GlTestContext.h"
-#include "ImageCodec.h"
+#include "codecs/ImageCodec.h"
 #include "TestFiles.h"
-#include "VideoCapture.h"
+#include "capture/VideoCapture.h"
 
 namespace {
 

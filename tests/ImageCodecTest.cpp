@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ImageCodec.h"
+#include "codecs/ImageCodec.h"
 #include "TestFiles.h"
 
 namespace fs = std::filesystem;

@@ -14,7 +14,7 @@
 
 #include "EyeProbe.h"
 #include "GlTestContext.h"
-#include "Library.h"
+#include "api/Library.h"
 #include "TestFiles.h"
 
 using EyeProbe::PixelNear;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "DemoGL.h"
-#include "Library.h"
+#include "api/Library.h"
 #include "TestFiles.h"
 
 namespace {

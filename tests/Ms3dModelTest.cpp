@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "GlTestContext.h"
-#include "ImageCodec.h"
-#include "Library.h"
+#include "codecs/ImageCodec.h"
+#include "api/Library.h"
 #include "Model.h"
 #include "TestFiles.h"
 

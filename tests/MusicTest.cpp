@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "AudioDevice.h"
-#include "Music.h"
+#include "audio/AudioDevice.h"
+#include "audio/Music.h"
 #include "TestFiles.h"
 #include "TrackerModule.h"
 

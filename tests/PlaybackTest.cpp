@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "AudioClock.h"
-#include "Capture.h"
+#include "audio/AudioClock.h"
+#include "capture/Capture.h"
 #include "DemoGL.h"
-#include "Library.h"
-#include "Music.h"
-#include "Scheduler.h"
-#include "ShowClock.h"
+#include "api/Library.h"
+#include "audio/Music.h"
+#include "api/Scheduler.h"
+#include "show/ShowClock.h"
 #include "TestFiles.h"
-#include "Timeline.h"
-#include "TimelinePlayer.h"
+#include "show/Timeline.h"
+#include "show/TimelinePlayer.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "DemoGL.h"
-#include "Profiler.h"
-#include "Scheduler.h"
+#include "support/Profiler.h"
+#include "api/Scheduler.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "RasterizerThreads.h"
+#include "platform/RasterizerThreads.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 
 #include "DemoGL.h"
 #include "Effects.h"
-#include "GlErrorCheck.h"
-#include "Library.h"
+#include "api/GlErrorCheck.h"
+#include "api/Library.h"
 #include "Model.h"
 #include "Ms3dTestFile.h"
 #include "TestFiles.h"

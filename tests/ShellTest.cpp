@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "DemoGL.h"
-#include "Library.h"
+#include "api/Library.h"
 
 namespace {
 

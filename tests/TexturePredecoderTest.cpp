@@ -11,11 +11,11 @@
 
 #include "DemoGL.h"
 #include "GlTestContext.h"
-#include "ImageCodec.h"
-#include "Library.h"
+#include "codecs/ImageCodec.h"
+#include "api/Library.h"
 #include "TestFiles.h"
-#include "TexturePredecoder.h"
-#include "TextureStore.h"
+#include "codecs/TexturePredecoder.h"
+#include "api/TextureStore.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "DemoGL.h"
 #include "GlTestContext.h"
-#include "Library.h"
+#include "api/Library.h"
 #include "TestFiles.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <string>
 
-#include "Music.h"
+#include "audio/Music.h"
 #include "TestFiles.h"
 #include "TrackerModule.h"
-#include "VideoCapture.h"
+#include "capture/VideoCapture.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "ImageCodec.h"
+#include "codecs/ImageCodec.h"
 #include "TestFiles.h"
-#include "VideoCapture.h"
+#include "capture/VideoCapture.h"
 
 namespace fs = std::filesystem;
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "Backend.h"
-#include "GlFunctions.h"
-#include "ImageCodec.h"
-#include "Library.h"
-#include "RenderTarget.h"
+#include "platform/Backend.h"
+#include "platform/GlFunctions.h"
+#include "codecs/ImageCodec.h"
+#include "api/Library.h"
+#include "platform/RenderTarget.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "CameraMath.h"
 #include "GlTestContext.h"
-#include "Library.h"
+#include "api/Library.h"
 
 inline Matrix4 ReadMatrix(GLenum which)
 {

@@ -1,0 +1,75 @@
+// The dispatcher that owns every effect's lifecycle during the show. It guarantees, whatever
+// the script says: Init once, first, for every effect, in registration order; Prepare before an
+// effect's first frame; End after its last; ReceiveInt only after Init; a restart is End then
+// Prepare. Effects whose Init failed are kept out of the show, and script lines that name them
+// are skipped with one warning per effect.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DemoGL.h"
+#include "api/GlErrorCheck.h"
+#include "show/Timeline.h"
+
+class Scheduler
+{
+public:
+    struct Slot
+    {
+        CEffect* effect = nullptr;
+        std::string name;
+        bool initialised = false;   // Init ran
+        bool usable = false;        // Init returned 0
+    };
+
+    struct Running
+    {
+        size_t slot = 0;
+        int layer = 0;
+        int64_t startTimeMs = 0;
+        uint64_t startOrder = 0;    // effects on one layer draw in the order they were started
+    };
+
+    // Called after every effect call with the effect's name and the call's name ("Init",
+    // "RenderFrame", ...), e.g. to check glGetError. May be empty; when it is and
+    // ZARNOVELT_CHECK_GL is set (GlErrorCheck.h), the scheduler checks glGetError itself
+    // whenever the backend has GL.
+    using CallObserver = std::function<void(const std::string& effect, const char* call)>;
+
+    void AddEffect(CEffect* effect, const std::string& name);
+    void SetCallObserver(CallObserver observer) { m_observer = std::move(observer); }
+
+    // Init(width, height) for every effect in registration order; progress(done, total) after
+    // each. A non-zero status is reported once and the effect is kept out of the show.
+    void InitAll(int width, int height, const std::function<void(size_t, size_t)>& progress);
+
+    // Applies one script event at demo time nowMs (the event's own time for start times).
+    void Apply(const TimelineEvent& event);
+
+    // Draws one frame: RenderFrame(T - start time) for each running effect in layer order.
+    void RenderFrame(int64_t demoTimeMs);
+
+    // End for every running effect (at the end of the show), in drawing order.
+    void StopAll();
+
+    bool HasEffect(const std::string& name) const;
+    const std::vector<Slot>& Slots() const { return m_slots; }
+    // The running effects in drawing order.
+    std::vector<Running> RunningInDrawOrder() const;
+
+private:
+    int FindSlot(const std::string& name) const;
+    bool CheckUsable(int slot, const TimelineEvent& event);
+    void Notify(const Slot& slot, const char* call);
+
+    std::vector<Slot> m_slots;
+    std::vector<Running> m_running;
+    std::vector<bool> m_warnedUnusable;
+    uint64_t m_nextStartOrder = 0;
+    CallObserver m_observer;
+    // Read once per scheduler: the environment does not change during a show.
+    bool m_checkGlFromEnvironment = GlCheckForcedByEnvironment();
+};

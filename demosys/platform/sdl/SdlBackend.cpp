@@ -1,0 +1,247 @@
+// An SDL2 window with a compatibility-profile GL context. The show is drawn into the offscreen
+// framebuffer at its own size; Present scales it into the window with black bars, so resizing
+// the window or switching fullscreen never changes what the effects see.
+#include <SDL2/SDL.h>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/Backend.h"
+#include "platform/GlFunctions.h"
+
+namespace {
+
+class SdlBackend : public Backend
+{
+public:
+    ~SdlBackend() override { Close(); }
+
+    bool Open(const BackendConfig& config, std::string* error) override
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        {
+            *error = std::string("SDL video: ") + SDL_GetError();
+            return false;
+        }
+        m_videoInitialised = true;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+        if (config.fullscreen)
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        int windowWidth = config.width;
+        int windowHeight = config.height;
+        FitToDisplay(&windowWidth, &windowHeight);
+        int x = SDL_WINDOWPOS_CENTERED;
+        int y = SDL_WINDOWPOS_CENTERED;
+        SDL_Rect display;
+        if (config.fullscreen && SDL_GetDisplayBounds(0, &display) == 0)
+        {
+            // A fullscreen window starts out covering the display, so it does so even where no
+            // window manager is there to make it fullscreen (a bare X server).
+            x = display.x;
+            y = display.y;
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+            windowWidth = display.w;
+            windowHeight = display.h;
+        }
+        m_window = SDL_CreateWindow(config.title.c_str(), x, y, windowWidth, windowHeight, flags);
+        if (m_window == nullptr)
+        {
+            *error = std::string("SDL window: ") + SDL_GetError();
+            Close();
+            return false;
+        }
+        m_context = SDL_GL_CreateContext(m_window);
+        if (m_context == nullptr)
+        {
+            *error = std::string("SDL GL context: ") + SDL_GetError();
+            Close();
+            return false;
+        }
+        SDL_GL_MakeCurrent(m_window, m_context);
+        SDL_GL_SetSwapInterval(config.swapInterval);
+        m_fullscreen = config.fullscreen;
+        if (!config.fullscreen)
+        {
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+        }
+        return true;
+    }
+
+    void Reconfigure(const BackendConfig& config) override
+    {
+        if (m_window == nullptr)
+            return;
+        SetFullscreen(config.fullscreen);
+        if (!config.fullscreen)
+        {
+            int windowWidth = config.width;
+            int windowHeight = config.height;
+            FitToDisplay(&windowWidth, &windowHeight);
+            m_windowedWidth = windowWidth;
+            m_windowedHeight = windowHeight;
+            SDL_SetWindowSize(m_window, windowWidth, windowHeight);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        SDL_GL_SetSwapInterval(config.swapInterval);
+    }
+
+    void SetPresentHook(std::function<void()> hook) override { m_presentHook = std::move(hook); }
+
+    bool HasGl() const override { return true; }
+    bool IsInteractive() const override { return true; }
+    PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(SDL_GL_GetProcAddress(name)); }
+
+    BackendEvents PollEvents() override
+    {
+        BackendEvents events;
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+        {
+            if (event.type == SDL_QUIT)
+                events.quit = true;
+            else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
+                events.quit = true;
+            else if (event.type == SDL_KEYDOWN && event.key.repeat == 0)
+            {
+                switch (event.key.keysym.sym)
+                {
+                case SDLK_ESCAPE: events.escape = true; break;
+                case SDLK_SPACE: events.space = true; break;
+                case SDLK_LEFT: events.left = true; break;
+                case SDLK_RIGHT: events.right = true; break;
+                case SDLK_HOME: events.home = true; break;
+                case SDLK_r: events.reload = true; break;
+                case SDLK_F1: events.toggleOverlay = true; break;
+                case SDLK_F11: events.toggleFullscreen = true; break;
+                default: break;
+                }
+            }
+        }
+        return events;
+    }
+
+    void Present(unsigned int framebuffer, int width, int height) override
+    {
+        int windowWidth = 0;
+        int windowHeight = 0;
+        SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
+        // Scale to fit, keeping the picture's aspect; the rest of the window is black.
+        int drawWidth = windowWidth;
+        int drawHeight = static_cast<int>(static_cast<long long>(windowWidth) * height / width);
+        if (drawHeight > windowHeight)
+        {
+            drawHeight = windowHeight;
+            drawWidth = static_cast<int>(static_cast<long long>(windowHeight) * width / height);
+        }
+        const int x = (windowWidth - drawWidth) / 2;
+        const int y = (windowHeight - drawHeight) / 2;
+        GlFunctions& gl = Gl();
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glDrawBuffer(GL_BACK);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        gl.BlitFramebuffer(0, 0, width, height, x, y, x + drawWidth, y + drawHeight, GL_COLOR_BUFFER_BIT,
+                           GL_LINEAR);
+        if (m_presentHook)
+            m_presentHook();
+        SDL_GL_SwapWindow(m_window);
+        gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        if (scissor)
+            glEnable(GL_SCISSOR_TEST);
+    }
+
+    HWND Window() const override { return m_window; }
+
+    void SetFullscreen(bool on) override
+    {
+        if (m_window == nullptr || on == m_fullscreen)
+            return;
+        SDL_Rect display;
+        if (on)
+        {
+            SDL_GetWindowSize(m_window, &m_windowedWidth, &m_windowedHeight);
+            // Cover the display first: without a window manager nobody else moves the window.
+            if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(m_window), &display) == 0)
+            {
+                SDL_SetWindowPosition(m_window, display.x, display.y);
+                SDL_SetWindowSize(m_window, display.w, display.h);
+            }
+        }
+        if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+            return;
+        m_fullscreen = on;
+        // Leaving fullscreen, ask for the window's old size and place again: without a window
+        // manager the X server keeps the fullscreen geometry, or SDL goes on believing it.
+        if (!on && m_windowedWidth > 0 && m_windowedHeight > 0)
+        {
+            SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+    }
+
+    bool IsFullscreen() const override { return m_fullscreen; }
+
+    void Close() override
+    {
+        if (m_context != nullptr)
+            SDL_GL_DeleteContext(m_context);
+        if (m_window != nullptr)
+            SDL_DestroyWindow(m_window);
+        if (m_videoInitialised)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        m_context = nullptr;
+        m_window = nullptr;
+        m_videoInitialised = false;
+    }
+
+private:
+    // A window larger than the display it opens on is scaled down, keeping its aspect; the
+    // picture is rendered at the chosen size anyway and scaled into the window.
+    static void FitToDisplay(int* width, int* height)
+    {
+        SDL_Rect usable;
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+            return;
+        if (*width <= usable.w && *height <= usable.h)
+            return;
+        const double scale = std::min(static_cast<double>(usable.w) / *width, static_cast<double>(usable.h) / *height);
+        *width = std::max(1, static_cast<int>(*width * scale));
+        *height = std::max(1, static_cast<int>(*height * scale));
+    }
+
+    SDL_Window* m_window = nullptr;
+    SDL_GLContext m_context = nullptr;
+    bool m_videoInitialised = false;
+    bool m_fullscreen = false;
+    int m_windowedWidth = 0;    // the window's size before it went fullscreen
+    int m_windowedHeight = 0;
+    std::function<void()> m_presentHook;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> CreateSdlBackend() { return std::make_unique<SdlBackend>(); }
+
+bool DisplayAvailable()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11) || (wayland != nullptr && *wayland);
+}

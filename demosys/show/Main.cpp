@@ -1,0 +1,56 @@
+// The process entry point: reads the command line (it settles what the start-up dialog would
+// ask), moves into the data directory and calls the demo's WinMain. The exit status tells
+// scripts whether the show ran.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "api/Library.h"
+#include "show/Options.h"
+#include "support/Profiler.h"
+
+#ifndef ZARNOVELT_VERSION
+#define ZARNOVELT_VERSION "unknown"
+#endif
+#ifndef ZARNOVELT_DEFAULT_DATA_DIR
+#define ZARNOVELT_DEFAULT_DATA_DIR "data"
+#endif
+
+// Set by DEMOGL_AppRun: whether the show could run, and the texts --version prints.
+int LastAppRunStatus();
+
+int main(int argc, char** argv)
+{
+    Profiler::Mark("main");
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, &options, &error))
+    {
+        std::fprintf(stderr, "zarnovelt: %s\n\n%s", error.c_str(), UsageText().c_str());
+        return 1;
+    }
+    if (options.showHelp)
+    {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    // A relative capture path means the directory the user started in, not the data directory.
+    if (!options.capturePath.empty())
+        options.capturePath = std::filesystem::absolute(options.capturePath).lexically_normal().string();
+    const std::string dataDir = options.dataDir.empty() ? ZARNOVELT_DEFAULT_DATA_DIR : options.dataDir;
+    if (!options.showVersion && chdir(dataDir.c_str()) != 0)
+    {
+        std::fprintf(stderr, "zarnovelt: cannot enter the data directory \"%s\": %s\n", dataDir.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    Library().options = options;
+    Library().optionsGiven = true;
+
+    char commandLine[] = "";
+    WinMain(nullptr, nullptr, commandLine, 0);
+    return LastAppRunStatus();
+}
