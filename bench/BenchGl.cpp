@@ -19,6 +19,7 @@
 
 #include "BenchSupport.h"
 #include "DemoGL.h"
+#include "api/Library.h"
 #include "Effects.h"
 #include "capture/FrameReadback.h"
 #include "GlTestContext.h"
@@ -131,7 +132,7 @@ void StopEffect(std::unique_ptr<CEffect> effect)
     effect->End();
     effect.reset();
     // Each effect loads its own textures; the next one does not need them.
-    ReleaseAllTextures();
+    Library().textures.ReleaseAll();
 }
 
 } // namespace

@@ -32,6 +32,7 @@
 #include "Model.h"
 #include "TestFiles.h"
 #include "show/Timeline.h"
+#include "support/WholeFile.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,6 @@
 //   JPEG                  libjpeg from memory; errors and corrupt-data warnings end the decode
 //   TGA                   our own reader: header, colour map, raw and RLE pixel data
 //   PNG                   libpng writing (BGRA -> RGB) and reading (any PNG -> RGBA)
-//   Files                 ReadWholeFile
 //
 // libjpeg and libpng report fatal errors through a callback that must not return; ours longjmp
 // back to the function that set the jump. A longjmp must not skip a C++ destructor, so the
@@ -671,31 +670,5 @@ bool ReadPngRgba(const std::string& path, int* width, int* height, std::vector<u
     *width = static_cast<int>(result.width);
     *height = static_cast<int>(result.height);
     *rgba = std::move(pixels);
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Files
-// ---------------------------------------------------------------------------------------------
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes)
-{
-    if (bytes == nullptr)
-        return false;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    // Read in chunks rather than trusting a size from seeking, which pipes and special files
-    // do not report; a directory opens but fails on the first read.
-    std::vector<uint8_t> content;
-    uint8_t chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.insert(content.end(), chunk, chunk + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return false;
-    *bytes = std::move(content);
     return true;
 }

@@ -1,7 +1,5 @@
 #include "codecs/TexturePredecoder.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -9,10 +7,9 @@
 
 #include "DemoGL.h"
 #include "support/Profiler.h"
+#include "support/WholeFile.h"
 
 namespace {
-
-TexturePredecoder* g_active = nullptr;
 
 // The image type a file's extension names; 0 for anything else.
 int TypeOfExtension(const std::filesystem::path& path)
@@ -41,23 +38,26 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 bool FileStamp(const std::string& path, uintmax_t* size, int64_t* modified)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    std::error_code code;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::is_regular_file(file, code))
         return false;
-    *size = static_cast<uintmax_t>(info.st_size);
-    *modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    const uintmax_t bytes = std::filesystem::file_size(file, code);
+    if (code)
+        return false;
+    const auto written = std::filesystem::last_write_time(file, code);
+    if (code)
+        return false;
+    *size = bytes;
+    *modified = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
     return true;
 }
 
 TexturePredecoder::~TexturePredecoder()
 {
     Stop();
-    if (g_active == this)
-        g_active = nullptr;
 }
 
-TexturePredecoder* TexturePredecoder::Active() { return g_active; }
-void TexturePredecoder::SetActive(TexturePredecoder* predecoder) { g_active = predecoder; }
 
 void TexturePredecoder::Start(const std::string& directory, unsigned workers)
 {

@@ -12,15 +12,9 @@
 #include "show/Options.h"
 #include "support/Profiler.h"
 
-#ifndef ZARNOVELT_VERSION
-#define ZARNOVELT_VERSION "unknown"
-#endif
 #ifndef ZARNOVELT_DEFAULT_DATA_DIR
 #define ZARNOVELT_DEFAULT_DATA_DIR "data"
 #endif
-
-// Set by DEMOGL_AppRun: whether the show could run, and the texts --version prints.
-int LastAppRunStatus();
 
 int main(int argc, char** argv)
 {
@@ -48,9 +42,9 @@ int main(int argc, char** argv)
         return 1;
     }
     Library().options = options;
-    Library().optionsGiven = true;
 
     char commandLine[] = "";
     WinMain(nullptr, nullptr, commandLine, 0);
-    return LastAppRunStatus();
+    // WinMain always returns 0; whether the show could run is the library's to tell.
+    return Library().lastRunStatus;
 }
