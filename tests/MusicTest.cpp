@@ -354,31 +354,6 @@ TEST(MusicStream, AppliesTheVolumeThenSilenceForAsLongAsAsked)
 // The sound device, on SDL's test drivers
 // ---------------------------------------------------------------------------------------------
 
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : m_name(name)
-    {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        if (m_had)
-            m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 TEST(AudioDevice, ClockIsMonotonicFollowsTheSamplesTakenAndStopsWhenPaused)
 {
     ScopedEnvironment driver("SDL_AUDIODRIVER", "dummy");
@@ -418,7 +393,7 @@ TEST(AudioDevice, PlaysExactlyTheDecodedSamplesAtTheVolume)
     ScopedTempDir dir;
     const std::string output = dir.Path() + "/played.raw";
     ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnvironment file("SDL_DISKAUDIOFILE", output);
+    ScopedEnvironment file("SDL_DISKAUDIOFILE", output.c_str());
     std::string error;
     std::unique_ptr<AudioDevice> device = OpenSdlAudioDevice(std::make_unique<MusicStream>(Open(ToneOgg()), 90), &error);
     ASSERT_TRUE(device) << error;

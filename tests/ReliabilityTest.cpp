@@ -90,34 +90,6 @@ public:
     }
 };
 
-// Sets one environment variable for the life of the object.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        const char* previous = std::getenv(name);
-        m_had = previous != nullptr;
-        if (m_had)
-            m_previous = previous;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_had = false;
-};
 
 // An effect that leaves GL_INVALID_ENUM behind in every frame.
 class BrokenEffect : public CEffect
