@@ -27,7 +27,7 @@
 #include "api/Scheduler.h"
 #include "audio/Soundtrack.h"
 #include "api/TextureStore.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 #include "show/TimelinePlayer.h"
 #include "capture/VideoCapture.h"
 

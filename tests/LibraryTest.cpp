@@ -20,7 +20,7 @@
 #include "platform/RenderTarget.h"
 #include "support/Report.h"
 #include "support/WholeFile.h"
-#include "ui/DialogSettings.h"
+#include "show/DialogSettings.h"
 #include "ui/StartupDialog.h"
 
 namespace {

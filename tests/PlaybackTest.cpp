@@ -17,7 +17,7 @@
 #include "api/Scheduler.h"
 #include "show/ShowClock.h"
 #include "TestFiles.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 #include "show/TimelinePlayer.h"
 #include "ScriptedBackend.h"
 

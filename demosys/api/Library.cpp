@@ -1,6 +1,5 @@
 #include "api/Library.h"
 
-#include "show/ShowRun.h"
 #include "support/Report.h"
 
 LibraryState::LibraryState() = default;

@@ -10,10 +10,18 @@
 #include <vector>
 
 #include "DemoGL.h"
+#include "api/Options.h"
 #include "api/TextureStore.h"
-#include "show/Options.h"
+#include "ui/LoadingBar.h"
 
-class ShowRun;
+// A run of the show that is open: made by DEMOGL_AppRun, closed by DEMOGL_AppEnd (show/ShowRun.h).
+class OpenRun
+{
+public:
+    virtual ~OpenRun() = default;
+    // Tears the window, audio, textures and GL context down.
+    virtual void Close() = 0;
+};
 
 struct RegisteredEffect
 {
@@ -37,19 +45,6 @@ struct StartupVariables
     bool writeLogFile = false;
 };
 
-struct LoadingBarSettings
-{
-    bool enabled = false;
-    float width = 1.0f, height = 0.02f, x = 0.0f, y = 0.0f;
-    bool drawBar = true;
-    bool backgroundPicture = false;
-    unsigned int srcBlend = 0x0302;   // GL_SRC_ALPHA
-    unsigned int dstBlend = 0x0303;   // GL_ONE_MINUS_SRC_ALPHA
-    float opacity = 1.0f;
-    float bar[3] = {0.5f, 0.5f, 0.5f};
-    float border[3] = {1.0f, 1.0f, 1.0f};
-};
-
 struct LibraryState
 {
     LibraryState();
@@ -62,7 +57,7 @@ struct LibraryState
     LoadingBarSettings loadingBar;
     Options options;                    // the command line (defaults when main() read none)
     TextureStore textures;
-    std::unique_ptr<ShowRun> run;       // from DEMOGL_AppRun until DEMOGL_AppEnd
+    std::unique_ptr<OpenRun> run;       // from DEMOGL_AppRun until DEMOGL_AppEnd
     bool showPlaying = false;           // inside DEMOGL_AppRun
     int lastRunStatus = kAppRunOk;      // what the last DEMOGL_AppRun returned: main's exit status
 };

@@ -12,7 +12,7 @@
 
 #include "DemoGL.h"
 #include "api/GlErrorCheck.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 class Scheduler
 {

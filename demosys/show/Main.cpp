@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "api/Library.h"
-#include "show/Options.h"
+#include "api/Options.h"
 #include "support/Profiler.h"
 
 #ifndef ZARNOVELT_DEFAULT_DATA_DIR

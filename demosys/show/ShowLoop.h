@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "platform/Backend.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 #include "show/TimelinePlayer.h"
 #include "ui/Overlay.h"
 

@@ -18,7 +18,7 @@
 #include "show/ShowLoop.h"
 #include "support/Profiler.h"
 #include "support/Report.h"
-#include "ui/DialogSettings.h"
+#include "show/DialogSettings.h"
 #include "ui/LoadingBar.h"
 
 #ifndef ZARNOVELT_VERSION
@@ -368,11 +368,13 @@ int DEMOGL_AppRun(HINSTANCE, const SStartupDat* pStartupDat, const char* pszAppI
     {
         // A run that was not ended closes before the next one opens.
         library.run.reset();
-        library.run = std::make_unique<ShowRun>(
+        auto run = std::make_unique<ShowRun>(
             library,
             RunArguments{pStartupDat, applicationId, bDebugMode, ucVersionMajor, ucVersionMinor, iVersionBuild});
+        ShowRun& playing = *run;
+        library.run = std::move(run);
         library.showPlaying = true;
-        status = library.run->Play();
+        status = playing.Play();
         library.showPlaying = false;
     }
     library.lastRunStatus = status;

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "DemoGL.h"
+#include "api/Library.h"
 #include "api/Scheduler.h"
 #include "audio/Soundtrack.h"
 #include "codecs/TexturePredecoder.h"
@@ -26,7 +27,6 @@
 #include "ui/StartupDialog.h"
 
 class FrameSink;
-struct LibraryState;
 
 struct RunArguments
 {
@@ -38,7 +38,7 @@ struct RunArguments
     int versionBuild = 0;
 };
 
-class ShowRun
+class ShowRun : public OpenRun
 {
 public:
     ShowRun(LibraryState& library, const RunArguments& arguments);
@@ -51,7 +51,7 @@ public:
     int Play();
 
     // Tears the window, audio, textures and GL context down (DEMOGL_AppEnd).
-    void Close();
+    void Close() override;
 
 private:
     StartupChoices InitialChoices() const;

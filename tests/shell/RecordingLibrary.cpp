@@ -74,16 +74,21 @@ CEffect::CEffect()
 
 CEffect::~CEffect() { Record("Delete(" + Effect(this) + ")"); }
 
-int CEffect::Init(int, int) { return 0; }
-void CEffect::RenderFrame(long) {}
-void CEffect::ReceiveParam(char*) {}
-void CEffect::Prepare() {}
-void CEffect::End() {}
-void CEffect::MessageHandler(HWND, unsigned int, unsigned int, long) {}
-void CEffect::ReceiveInt(char*, int, long) {}
-void CEffect::ReceiveFloat(char*, float, long) {}
-void CEffect::ReceiveString(char*, char*, long) {}
-void CEffect::RenderFrameEx(long, long) {}
+// The shell itself never drives an effect: any slot reached is recorded, and fails the test.
+int CEffect::Init(int, int)
+{
+    Record("Init(" + Effect(this) + ")");
+    return 0;
+}
+void CEffect::RenderFrame(long) { Record("RenderFrame(" + Effect(this) + ")"); }
+void CEffect::ReceiveParam(char*) { Record("ReceiveParam(" + Effect(this) + ")"); }
+void CEffect::Prepare() { Record("Prepare(" + Effect(this) + ")"); }
+void CEffect::End() { Record("End(" + Effect(this) + ")"); }
+void CEffect::MessageHandler(HWND, unsigned int, unsigned int, long) { Record("MessageHandler(" + Effect(this) + ")"); }
+void CEffect::ReceiveInt(char*, int, long) { Record("ReceiveInt(" + Effect(this) + ")"); }
+void CEffect::ReceiveFloat(char*, float, long) { Record("ReceiveFloat(" + Effect(this) + ")"); }
+void CEffect::ReceiveString(char*, char*, long) { Record("ReceiveString(" + Effect(this) + ")"); }
+void CEffect::RenderFrameEx(long, long) { Record("RenderFrameEx(" + Effect(this) + ")"); }
 
 bool DEMOGL_SetVariable(int id, bool value)
 {

@@ -1,6 +1,6 @@
 // The timeline script parser: see Timeline.h for the format and design.md ("The timeline
 // script") for what the events mean in the show.
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 #include "support/WholeFile.h"
 

@@ -1,4 +1,4 @@
-#include "ui/DialogSettings.h"
+#include "show/DialogSettings.h"
 
 #include <cstdio>
 #include <cstdlib>
