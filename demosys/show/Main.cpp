@@ -59,5 +59,8 @@ int main(int argc, char** argv)
 
     char commandLine[] = "";
     WinMain(nullptr, nullptr, commandLine, 0);
+    // The release's own version line comes from the show; this is the version of the build.
+    if (options.showVersion)
+        std::printf("zarnovelt %s\n", ZARNOVELT_VERSION);
     return LastAppRunStatus();
 }
