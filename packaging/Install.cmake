@@ -36,6 +36,8 @@ add_custom_command(
   VERBATIM)
 add_custom_target(zarnovelt_docs ALL
   DEPENDS ${ZARNOVELT_PACKAGING_DIR}/zarnovelt.6.gz ${ZARNOVELT_PACKAGING_DIR}/changelog.gz)
+# With the data, so a tree built by scripts/run-demo.sh (the program and its data) installs too.
+add_dependencies(zarnovelt_data zarnovelt_docs)
 
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE zarnovelt_license)

@@ -9,7 +9,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
-"$here/setup.sh" --target zarnovelt --target zarnovelt_data --target zarnovelt_docs "$@"
+"$here/setup.sh" --target zarnovelt --target zarnovelt_data "$@"
 
 cd "$root/build"
 rm -f packages/zarnovelt-*.tar.gz packages/zarnovelt_*.deb

@@ -1,7 +1,5 @@
 #include "Icon.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -15,14 +13,6 @@ namespace
 // The picture is painted this many times larger than it is written, then averaged down, so
 // small sizes keep smooth edges.
 constexpr int kOversample = 4;
-
-void PngAppend(png_structp png, png_bytep data, png_size_t length)
-{
-    Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-void PngNoFlush(png_structp) {}
 
 }  // namespace
 
@@ -105,25 +95,7 @@ IconImage PaintIcon(int size)
 
 Bytes EncodeIconPng(const IconImage& image)
 {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png)))
-    {
-        png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("icon PNG encoding failed");
-    }
-    png_set_write_fn(png, &out, PngAppend, PngNoFlush);
-    png_set_compression_level(png, 9);
-    const auto side = static_cast<png_uint_32>(image.size);
-    png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.size; ++y)
-        png_write_row(png, const_cast<png_bytep>(&image.rgba[static_cast<size_t>(y) * image.size * 4]));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return EncodePngPixels(image.rgba.data(), image.size, image.size, 4, 9);
 }
 
 Bytes EncodeIco(const std::vector<IconImage>& images)
