@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "codecs/ImageCodec.h"
@@ -30,6 +31,8 @@ TEST(CommandLine, HelpVersionAndBadOptions)
     output.clear();
     EXPECT_EQ(RunCommand(Demo("--version"), &output), 0);
     EXPECT_NE(output.find("Zarnovelt by Quillmarsh party gang"), std::string::npos) << output;
+    // The build's own version, the one the packages carry.
+    EXPECT_TRUE(std::regex_search(output, std::regex("\nzarnovelt [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << output;
 
     struct Bad
     {

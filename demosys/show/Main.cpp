@@ -10,11 +10,9 @@
 
 #include "api/Library.h"
 #include "api/Options.h"
+#include "platform/ExecutablePath.h"
+#include "show/DataDirectory.h"
 #include "support/Profiler.h"
-
-#ifndef ZARNOVELT_DEFAULT_DATA_DIR
-#define ZARNOVELT_DEFAULT_DATA_DIR "data"
-#endif
 
 int main(int argc, char** argv)
 {
@@ -34,7 +32,15 @@ int main(int argc, char** argv)
     // A relative capture path means the directory the user started in, not the data directory.
     if (!options.capturePath.empty())
         options.capturePath = std::filesystem::absolute(options.capturePath).lexically_normal().string();
-    const std::string dataDir = options.dataDir.empty() ? ZARNOVELT_DEFAULT_DATA_DIR : options.dataDir;
+    // Without --data: beside the executable, then the installed tree (show/DataDirectory.h).
+    const std::string marker = DataDirectoryMarker(options.scriptFile);
+    const DataDirectorySearch search = FindDataDirectory(options.dataDir, ExecutablePath(), marker);
+    if (!options.showVersion && search.directory.empty())
+    {
+        std::fprintf(stderr, "zarnovelt: %s", DataDirectoryNotFound(search, marker).c_str());
+        return 1;
+    }
+    const std::string dataDir = search.directory.string();
     if (!options.showVersion && chdir(dataDir.c_str()) != 0)
     {
         std::fprintf(stderr, "zarnovelt: cannot enter the data directory \"%s\": %s\n", dataDir.c_str(),

@@ -1,11 +1,12 @@
 // assetgen: writes every data file the demo reads into one directory, from code alone.
 //
-//   assetgen DATA_DIR [--review REVIEW_DIR]
+//   assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR]
 //
 // The work is split into independent pieces run on two threads, each piece filling its own
 // list of files; the lists are merged in a fixed order and written at the end, so the files
 // never depend on which thread finished first. With --review the contact sheet of every picture is written to
 // REVIEW_DIR/contact_sheet.png.
+// With --icons the demo's icon goes to ICON_DIR (PNG at every size and a Windows .ico).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -20,6 +21,7 @@
 
 #include "Art.h"
 #include "ContactSheet.h"
+#include "Icon.h"
 #include "Models.h"
 #include "Music.h"
 #include "Output.h"
@@ -31,7 +33,7 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR]\n");
+    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR]\n");
     return 2;
 }
 
@@ -56,11 +58,14 @@ int main(int argc, char** argv)
 {
     std::string dataDir;
     std::string reviewDir;
+    std::string iconDir;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
         if (arg == "--review" && i + 1 < argc)
             reviewDir = argv[++i];
+        else if (arg == "--icons" && i + 1 < argc)
+            iconDir = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && dataDir.empty())
             dataDir = arg;
         else
@@ -183,6 +188,14 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
+    }
+    std::string iconError;
+    if (!iconDir.empty())
+        Guarded([&] { WriteIcons(iconDir, &iconError); }, &iconError);
+    if (!iconError.empty())
+    {
+        std::fprintf(stderr, "assetgen: %s\n", iconError.c_str());
+        return 1;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("assetgen: %zu files, %.2f MB, %.1f s\n", all.files.size(), totalBytes / 1e6, seconds);
