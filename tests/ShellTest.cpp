@@ -16,7 +16,7 @@
 namespace {
 
 // Runs WinMain with --version so the library returns at once, and keeps what it was given.
-class ShellTest : public ::testing::Test
+class Shell : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -38,7 +38,7 @@ protected:
     std::string m_printed;
 };
 
-TEST_F(ShellTest, RegistersTheFifteenEffectsInOrder)
+TEST_F(Shell, RegistersTheFifteenEffectsInOrder)
 {
     EXPECT_EQ(m_result, 0);
     const std::vector<std::string> expected = {"BALLS", "BACKGROUND", "IMAGE", "CLEAR",  "FLAG",
@@ -57,7 +57,7 @@ TEST_F(ShellTest, RegistersTheFifteenEffectsInOrder)
     EXPECT_NE(m_printed.find("Zarnovelt by Quillmarsh party gang"), std::string::npos) << m_printed;
 }
 
-TEST_F(ShellTest, SetsTheStartupVariablesAndLoadingBar)
+TEST_F(Shell, SetsTheStartupVariablesAndLoadingBar)
 {
     const StartupVariables& v = Library().variables;
     EXPECT_TRUE(v.showStartupDialog);
@@ -88,7 +88,7 @@ TEST_F(ShellTest, SetsTheStartupVariablesAndLoadingBar)
     EXPECT_FLOAT_EQ(bar.border[2], 1.0f);
 }
 
-TEST_F(ShellTest, StartupRecordBytes)
+TEST_F(Shell, StartupRecordBytes)
 {
     unsigned char bytes[sizeof(SStartupDat)];
     std::memcpy(bytes, &Library().lastStartupRecord, sizeof(bytes));
