@@ -102,7 +102,7 @@ public:
 // The GL error audit
 // ---------------------------------------------------------------------------------------------
 
-TEST(GlAudit, NamesTheEffectTheCallAndTheErrorOnce)
+TEST(Reliability, GlAuditNamesTheEffectTheCallAndTheErrorOnce)
 {
     ScopedTempDir dir;
     ASSERT_TRUE(WriteTestFile("show.txt", {'0', ' ', 's', 't', 'a', 'r', 't', ' ', 'B', 'A', 'D', ' ', '0', '\n',
@@ -143,7 +143,7 @@ TEST(GlAudit, NamesTheEffectTheCallAndTheErrorOnce)
     }
 }
 
-TEST(GlAudit, TheGeneratedShowHasNoGlError)
+TEST(Reliability, TheGeneratedShowHasNoGlError)
 {
     // The whole show, one frame a second, with and without the GL extensions.
     for (const char* extensions : {"", " --no-extensions"})
@@ -260,7 +260,7 @@ Resources Measure()
     return resources;
 }
 
-TEST(RestartSoak, EveryEffectTwoHundredTimesLeavesTexturesListsAndMemoryWhereTheyWere)
+TEST(Reliability, EveryEffectRestartedTwoHundredTimesLeavesTexturesListsAndMemoryWhereTheyWere)
 {
     // The effects read their files relative to the working directory, as in the show.
     char previous[4096];
@@ -349,7 +349,7 @@ public:
     Ms3dModel m_model;
 };
 
-TEST(BrokenBitmap, IsReportedOnceHoweverOftenTheModelStarts)
+TEST(Reliability, BrokenBitmapIsReportedOnceHoweverOftenTheModelStarts)
 {
     ScopedTempDir dir;
     Ms3dTestFile file;
