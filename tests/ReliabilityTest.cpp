@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "DemoGL.h"
-#include "Effects.h"
+#include "EffectTable.h"
 #include "api/GlErrorCheck.h"
 #include "api/Library.h"
 #include "Model.h"
@@ -189,31 +189,18 @@ TEST(GlAudit, TheGeneratedShowHasNoGlError)
 // Restart soak
 // ---------------------------------------------------------------------------------------------
 
+// The fifteen effects of the show, under the names the shell gives them.
 struct Registered
 {
     std::unique_ptr<CEffect> effect;
     const char* name;
 };
 
-// The fifteen effects of the show, under the names the shell gives them.
 std::vector<Registered> ShowEffects()
 {
     std::vector<Registered> effects;
-    effects.push_back({std::make_unique<CBallsEffect>(), "BALLS"});
-    effects.push_back({std::make_unique<CBackgroundEffect>(), "BACKGROUND"});
-    effects.push_back({std::make_unique<CImageEffect>(), "IMAGE"});
-    effects.push_back({std::make_unique<CClearEffect>(), "CLEAR"});
-    effects.push_back({std::make_unique<CFlagEffect>(), "FLAG"});
-    effects.push_back({std::make_unique<CPartyEffect>(), "PARTY"});
-    effects.push_back({std::make_unique<CBitchEffect>(), "BITCH"});
-    effects.push_back({std::make_unique<CCreditsEffect>(), "CREDITS"});
-    effects.push_back({std::make_unique<CStarfieldEffect>(), "STARFIELD"});
-    effects.push_back({std::make_unique<CLandEffect>(), "LAND"});
-    effects.push_back({std::make_unique<CTunnelEffect>(), "TUNNEL"});
-    effects.push_back({std::make_unique<CBorderEffect>(), "BORDER"});
-    effects.push_back({std::make_unique<CKaosEffect>(), "KAOS"});
-    effects.push_back({std::make_unique<CSpiralEffect>(), "SPIRAL"});
-    effects.push_back({std::make_unique<CSpaceEffect>(), "SPACE"});
+    for (const EffectTableEntry& entry : kEffectTable)
+        effects.push_back({std::unique_ptr<CEffect>(entry.factory()), entry.name});
     return effects;
 }
 

@@ -6,11 +6,14 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "DemoGL.h"
+#include "EffectTable.h"
+#include "Effects.h"
 #include "api/Library.h"
 
 namespace {
@@ -109,6 +112,42 @@ TEST_F(ShellTest, StartupRecordBytes)
     expected[540] = 90;
     for (size_t i = 0; i < sizeof(bytes); ++i)
         EXPECT_EQ(bytes[i], expected[i]) << "byte " << i;
+}
+
+template <typename Effect>
+bool IsA(const CEffect* effect)
+{
+    return dynamic_cast<const Effect*>(effect) != nullptr;
+}
+
+// The table the shell, the benchmark and the tests create the show from: each script name makes
+// a new object of its own class (a name paired with another class would still register fifteen
+// distinct objects under the right names).
+TEST(EffectTable, EachNameMakesANewObjectOfItsClass)
+{
+    struct Expected
+    {
+        const char* name;
+        bool (*isClass)(const CEffect*);
+    };
+    const Expected expected[] = {
+        {"BALLS", IsA<CBallsEffect>},   {"BACKGROUND", IsA<CBackgroundEffect>}, {"IMAGE", IsA<CImageEffect>},
+        {"CLEAR", IsA<CClearEffect>},   {"FLAG", IsA<CFlagEffect>},             {"PARTY", IsA<CPartyEffect>},
+        {"BITCH", IsA<CBitchEffect>},   {"CREDITS", IsA<CCreditsEffect>},       {"STARFIELD", IsA<CStarfieldEffect>},
+        {"LAND", IsA<CLandEffect>},     {"TUNNEL", IsA<CTunnelEffect>},         {"BORDER", IsA<CBorderEffect>},
+        {"KAOS", IsA<CKaosEffect>},     {"SPIRAL", IsA<CSpiralEffect>},         {"SPACE", IsA<CSpaceEffect>},
+    };
+    ASSERT_EQ(std::size(expected), static_cast<size_t>(kEffectCount));
+    for (int i = 0; i < kEffectCount; ++i)
+    {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_STREQ(kEffectTable[i].name, expected[i].name);
+        const std::unique_ptr<CEffect> first(kEffectTable[i].factory());
+        const std::unique_ptr<CEffect> second(kEffectTable[i].factory());
+        EXPECT_TRUE(expected[i].isClass(first.get()));
+        EXPECT_TRUE(expected[i].isClass(second.get()));
+        EXPECT_NE(first.get(), second.get());
+    }
 }
 
 } // namespace
