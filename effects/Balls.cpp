@@ -78,7 +78,7 @@ void CBallsEffect::RenderFrame(long lElapsedTime)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    SetViewAndProjection(m_width, m_height, kNearPlane, 100.0);
+    SetViewAndProjection(m_width, m_height, 0.1, 100.0);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 

@@ -13,7 +13,9 @@
 constexpr GLbitfield kEffectAttribMask =
     GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT;
 
-// The near plane most effects use: the single-precision 0.1, widened to double.
+// The near plane of CLEAR's trail and of the flat pictures (BACKGROUND, IMAGE, BORDER): the
+// single-precision 0.1, widened to double (0.10000000149011612). The other effects with a
+// near plane of 0.1 pass the double 0.1.
 constexpr double kNearPlane = static_cast<double>(0.1f);
 
 // Loads a picture the way every effect does: (file, type, 0, wrap, wrap, GL_LINEAR, GL_LINEAR,

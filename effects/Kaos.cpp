@@ -207,7 +207,7 @@ void CKaosEffect::ReceiveInt(char* pszName, int iValue, long)
 void CKaosEffect::RenderFrame(long lElapsedTime)
 {
     // No attribute push here: what the layers leave is what the next effect gets.
-    SetViewAndProjection(m_width, m_height, kNearPlane, 200.0);
+    SetViewAndProjection(m_width, m_height, 0.1, 200.0);
     glEnable(GL_TEXTURE_2D);
 
     const int elapsed = static_cast<int>(lElapsedTime);

@@ -38,7 +38,7 @@ std::vector<uint8_t> HeightMapBytes(const HeightFunction& height)
 
 Matrix4 Projection()
 {
-    return PerspectiveMatrix(45, double(kWidth) / kHeight, static_cast<double>(0.1f), 500);
+    return PerspectiveMatrix(45, double(kWidth) / kHeight, 0.1, 500);
 }
 
 Matrix4 ExpectedModelView(Point3 eye, Point3 centre)
