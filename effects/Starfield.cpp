@@ -1,6 +1,10 @@
 // STARFIELD: 200 additive star sprites fly towards the viewer at 8 units a second, fade in
 // with nearness, wrap back to the far end, and turn together about the line of sight.
-// "RESET" scatters them again at the next frame.
+// "RESET" scatters them again at the next frame. A start without it keeps the stars and the
+// last frame's time: the first step after a restart is the new time minus the old one, large
+// and negative, so the stars start far behind the far end (invisible, not wrapped) and come
+// back at the usual speed, after about as long as the previous run had lasted. The show's
+// script sends "RESET" with every later start.
 // Leaves behind: the viewport, both matrices (the model-view turned about z), the current
 // colour (white with the last star's alpha), the star texture's binding, smooth shading and
 // the two hints.
