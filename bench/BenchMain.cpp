@@ -39,6 +39,7 @@
 
 #include "BenchGl.h"
 #include "BenchSupport.h"
+#include "EffectTable.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RasterizerThreads.h"
 
@@ -214,7 +215,7 @@ void Effects(Report& report)
         header.push_back("spread ms");
     }
     Table table(header);
-    const size_t expected = settings.only.empty() ? ShowEffects().size() : settings.only.size();
+    const size_t expected = settings.only.empty() ? static_cast<size_t>(kEffectCount) : settings.only.size();
     for (size_t i = 0; i < bySize.front().size(); ++i)
     {
         const EffectTiming& first = bySize.front()[i];

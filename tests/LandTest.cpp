@@ -79,9 +79,8 @@ protected:
         Render(effect, 50000);
     }
 
-    // The effect's camera under a model-view: its far plane is 500, its near plane the
-    // single-precision 0.1.
-    View LandCamera(const Matrix4& modelView) const { return Camera(modelView, static_cast<double>(0.1f), 500); }
+    // The effect's camera under a model-view: near plane 0.1, far plane 500.
+    View LandCamera(const Matrix4& modelView) const { return Camera(modelView, 0.1, 500); }
 
     // A grid point (grid units, height in map units) in the window.
     WindowPoint GridToWindow(const Matrix4& modelView, double x, double height, double z) const

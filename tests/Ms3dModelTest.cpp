@@ -475,6 +475,55 @@ TEST(Ms3dModel, ReloadMakesOneTexturePerNamedBitmapAndDeletesThePreviousOnes)
     EXPECT_TRUE(NoGlError("the test"));
 }
 
+// Every reload reads the bitmaps as they are on disk now: one that was missing loads once it
+// appears, a broken one reports its message on every read, and a repaired one loads.
+TEST(Ms3dModel, EveryReloadReadsEachBitmapAgain)
+{
+    ASSERT_TRUE(GlTestContext::Create(16, 16));
+    ScopedTempDir dir;
+    Ms3dFile file = Small();
+    file.materials[1].texture = "textures/broken.bmp";
+    ASSERT_TRUE(WriteTestFile("model.ms3d", file.Build()));
+    const std::vector<uint8_t> good = Bmp24Bytes(4, 4, Solid(10, 200, 30));
+    const std::vector<uint8_t> garbage(300, 0xA5);
+    const std::string unknown = "Unknown DIB file format.";
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", garbage));
+
+    MessageRecorder capture;
+    Ms3dModel model;
+    // Inside LoadModelData: textures/wall.bmp does not exist yet (no message), broken.bmp
+    // reports.
+    ASSERT_TRUE(model.LoadModelData("model.ms3d"));
+    EXPECT_EQ(model.m_materials[0].texture, 0u);
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown}));
+
+    // Nothing changed on disk: the broken bitmap is read, and reported, again on each reload.
+    model.ReloadTextures();
+    model.ReloadTextures();
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown, unknown, unknown}));
+
+    // The missing bitmap appears and the broken one is repaired: both load at the next reload.
+    ASSERT_TRUE(WriteTestFile("textures/wall.bmp", good));
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", good));
+    model.ReloadTextures();
+    EXPECT_NE(model.m_materials[0].texture, 0u);
+    EXPECT_NE(model.m_materials[1].texture, 0u);
+    EXPECT_TRUE(glIsTexture(model.m_materials[1].texture));
+    EXPECT_EQ(capture.Texts().size(), 3u);
+
+    // Broken again: its texture of the last reload is deleted and the message comes back.
+    const GLuint repaired = model.m_materials[1].texture;
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", garbage));
+    model.ReloadTextures();
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_FALSE(glIsTexture(repaired));
+    EXPECT_NE(model.m_materials[0].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown, unknown, unknown, unknown}));
+    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------------------------
