@@ -423,7 +423,7 @@ TEST(ContentModels, TunnelSpendsItsTrianglesWhereTheyShow)
 {
     Ms3dModel model;
     LoadModel("dat/m_tunnel.ms3d", &model);
-    EXPECT_LE(model.m_triangleCount, 8000);
+    EXPECT_LE(model.m_triangleCount, 9000);
     int neverDrawn = 0;
     for (int t = 0; t < model.m_triangleCount; ++t)
     {

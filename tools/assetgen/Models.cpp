@@ -230,10 +230,10 @@ Bytes MakeTunnel()
         return us;
     }();
     // Each period: a rib (the wall steps inwards to radius 21 and back) then a panel section.
-    // The rib's near slope, the one the viewer looks at, is curved in three rows; its far slope
-    // hides behind the crest except in the corners of the view while a rib passes close by, and
-    // is one flat row.
-    const std::vector<float> ribStops = {0.0f, 0.15f, 0.3f, 0.5f, 1.0f};
+    // The rib's near slope, the one the viewer looks at, is curved in three rows. Its far slope
+    // hides behind the crest except at the sides of the view while a rib passes close by, and
+    // only its part next to the crest shows there: two rows, the bend kept where it shows.
+    const std::vector<float> ribStops = {0.0f, 0.15f, 0.3f, 0.5f, 0.7f, 1.0f};
     for (int p = 0; p < periods; ++p)
     {
         const float z0 = kTunnelFront - p * kPeriod;
