@@ -385,15 +385,17 @@ TEST(Content, DancerStandsSixtyToSeventyUnitsTallAroundTheLookAtPoint)
 }
 
 // TUNNEL's viewer sits at the origin while the model's origin swings between z = 95 and 335:
-// in model space the viewer is on the axis between z = -335 and -95, and needs the tube around
-// it and at least 800 units of it ahead.
+// in model space the viewer is on the axis between z = -335 and -95. It needs the tube around
+// it, and ahead as far as the black fog (e^(-0.01 d)) lets anything show: a white light strip
+// stays under half an 8-bit step only beyond ln(510) / 0.01 = 623 units.
 TEST(Content, TunnelSurroundsTheViewerAndRunsFarAhead)
 {
     Ms3dModel model;
     LoadModel("dat/m_tunnel.ms3d", &model);
     const Box box = BoundsOf(model);
+    const float fogReach = std::log(255.0f / 0.5f) / 0.01f;
     EXPECT_GE(box.high[2], -95.0f);
-    EXPECT_LE(box.low[2], -335.0f - 800.0f);
+    EXPECT_LE(box.low[2], -335.0f - fogReach);
     for (float viewerZ = -335.0f; viewerZ <= -95.0f; viewerZ += 20.0f)
     {
         SCOPED_TRACE(viewerZ);
@@ -413,6 +415,40 @@ TEST(Content, TunnelSurroundsTheViewerAndRunsFarAhead)
         // The wall keeps well clear of the near plane (1) and of the roll.
         EXPECT_GT(nearest, 10.0f);
     }
+}
+
+// TUNNEL sends every triangle one vertex call at a time, every frame, and the rasteriser sets
+// each one up: the tube spends them only where they can show. None lies wholly behind the
+// near plane of the rearmost eye (z above -96), where no frame ever draws it; the whole model
+// stays within a budget (it once had 13,312, a third of them never seen).
+TEST(Content, TunnelSpendsItsTrianglesWhereTheyShow)
+{
+    Ms3dModel model;
+    LoadModel("dat/m_tunnel.ms3d", &model);
+    EXPECT_LE(model.m_triangleCount, 9000);
+    int neverDrawn = 0;
+    for (int t = 0; t < model.m_triangleCount; ++t)
+    {
+        float lowest = 1e30f;
+        for (int corner = 0; corner < 3; ++corner)
+            lowest = std::min(lowest, model.m_vertices[model.m_triangles[t].vertexIndices[corner]].location[2]);
+        neverDrawn += lowest > -96.0f ? 1 : 0;
+    }
+    EXPECT_EQ(neverDrawn, 0);
+    // The ribs and panels still go all the way round in fine steps: at least 24 vertices on
+    // the circle of the panels' seam (radius 26) at some depth.
+    std::map<int, std::set<int>> anglesAtDepth;
+    for (int i = 0; i < model.m_vertexCount; ++i)
+    {
+        const float* p = model.m_vertices[i].location;
+        if (std::fabs(std::hypot(p[0], p[1]) - 26.0f) < 0.01f)
+            anglesAtDepth[static_cast<int>(std::lround(p[2]))].insert(
+                static_cast<int>(std::lround(std::atan2(p[1], p[0]) * 180.0 / 3.14159265)));
+    }
+    size_t most = 0;
+    for (const auto& [depth, angles] : anglesAtDepth)
+        most = std::max(most, angles.size());
+    EXPECT_GE(most, 24u);
 }
 
 TEST(Content, HeadphonesAreAboutFortyUnits)
@@ -560,6 +596,54 @@ TEST(Content, ScriptFlashesTheHeadAndClearsTheBallsOnSuccessiveBeats)
         }
         EXPECT_GE(longest, 4) << effect;
     }
+}
+
+// While KAOS's FH layer is on it lays its outer shape over the whole view every frame, also
+// once the house has shrunk away and the shape rests at level zero, adding nothing: a
+// full-view pass for no picture. The script keeps such idle stretches to what the picture
+// needs (the speck of black the faded house can leave at the centre shows through an additive
+// cube): 6.5 s at most over the show, where the layer once idled for 11.3 s.
+TEST(Content, KaosHouseLayerIdlesOnlyWhereItsRemainsShow)
+{
+    const Timeline show = LoadShow();
+    constexpr double kOuterShapeMs = 0.99 * 512.0;  // from level 0.99 down by 1/512 a millisecond
+    constexpr double kShrinkMs = 256.0;             // from level 1 down by 1/256 a millisecond
+    bool running = false, on = false, fading = false;
+    double restartedAt = 0.0, fadeStartedAt = 0.0, idleMs = 0.0;
+    for (size_t i = 0; i < show.events.size(); ++i)
+    {
+        const TimelineEvent& event = show.events[i];
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Start)
+            running = true;
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Stop)
+            running = false;
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Int && event.name == "FH")
+        {
+            if (event.value == 1)
+            {
+                on = true;
+                fading = false;
+                restartedAt = static_cast<double>(event.timeMs);
+            }
+            else if (event.value == 2)
+            {
+                fading = true;
+                fadeStartedAt = static_cast<double>(event.timeMs);
+            }
+            else
+            {
+                on = false;
+                fading = event.value == 0 && fading;
+            }
+        }
+        if (i + 1 == show.events.size() || !running || !on || !fading)
+            continue;
+        const double idleFrom = std::max({static_cast<double>(event.timeMs), restartedAt + kOuterShapeMs,
+                                          fadeStartedAt + kShrinkMs});
+        idleMs += std::max(0.0, static_cast<double>(show.events[i + 1].timeMs) - idleFrom);
+    }
+    EXPECT_GT(idleMs, 0.0) << "the house scene's layer stays on for its speck";
+    EXPECT_LE(idleMs, 6500.0);
 }
 
 // CLEAR runs from the first frame to the last on a layer below every other effect, and BORDER,
