@@ -28,6 +28,7 @@
 
 #include "EffectFixture.h"
 #include "Feedback.h"
+#include "KaosPictures.h"
 #include "Ms3dTestFile.h"
 
 namespace
@@ -497,17 +498,9 @@ protected:
 TEST_F(Kaos, CubeTumblesByAllThreeTurnsAtFifteenSeconds)
 {
     constexpr long kElapsed = 15302;
-    const char* const files[kKaosTextureCount] = {
-        "kaos/k_loudspeaker_l_image.jpg", "kaos/k_loudspeaker_l_mask.jpg", "kaos/k_loudspeaker_r_image.jpg",
-        "kaos/k_loudspeaker_r_mask.jpg",  "kaos/k_quillmarsh_glow_02_image.jpg",
-        "kaos/k_quillmarsh_glow_02_mask.jpg", "kaos/k_fuckhouse_image.jpg", "kaos/k_fuckhouse_mask.jpg",
-        "kaos/k_fuckhouse_outershape.jpg", "kaos/k_bitch_image.jpg", "kaos/k_bitch_mask.jpg",
-        "kaos/k_tcube_image.jpg",         "kaos/k_tcube_env.jpg", "kaos/k_head_image.jpg",
-        "kaos/k_head_mask.jpg",
-    };
     // The cube red, its gloss blue; the rest is never drawn here.
     for (int i = 0; i < kKaosTextureCount; ++i)
-        ASSERT_TRUE(WriteTestJpeg(files[i], 16, 16, i == 11 ? Solid(255, 0, 0) : Solid(0, 0, 255)));
+        ASSERT_TRUE(WriteTestJpeg(kKaosPictureFiles[i], 16, 16, i == 11 ? Solid(255, 0, 0) : Solid(0, 0, 255)));
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(m_effect.m_multitexture);
 
