@@ -13,20 +13,12 @@
 #include <vector>
 
 #include "EffectFixture.h"
+#include "KaosPictures.h"
 
 namespace
 {
 
 constexpr int kTolerance = 8;
-
-const char* const kTextureFiles[kKaosTextureCount] = {
-    "kaos/k_loudspeaker_l_image.jpg", "kaos/k_loudspeaker_l_mask.jpg", "kaos/k_loudspeaker_r_image.jpg",
-    "kaos/k_loudspeaker_r_mask.jpg",  "kaos/k_quillmarsh_glow_02_image.jpg",
-    "kaos/k_quillmarsh_glow_02_mask.jpg", "kaos/k_fuckhouse_image.jpg", "kaos/k_fuckhouse_mask.jpg",
-    "kaos/k_fuckhouse_outershape.jpg", "kaos/k_bitch_image.jpg", "kaos/k_bitch_mask.jpg",
-    "kaos/k_tcube_image.jpg",         "kaos/k_tcube_env.jpg", "kaos/k_head_image.jpg",
-    "kaos/k_head_mask.jpg",
-};
 
 using TextureColours = std::array<Rgb8, kKaosTextureCount>;
 
@@ -112,7 +104,7 @@ protected:
         for (int i = 0; i < kKaosTextureCount; ++i)
         {
             const Rgb8 c = colours[i];
-            ASSERT_TRUE(WriteTestJpeg(kTextureFiles[i], 16, 16, Solid(c.r, c.g, c.b)));
+            ASSERT_TRUE(WriteTestJpeg(kKaosPictureFiles[i], 16, 16, Solid(c.r, c.g, c.b)));
         }
         ASSERT_EQ(Init(), 0);
         for (unsigned int id : m_effect.m_textures)

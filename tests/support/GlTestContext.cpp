@@ -41,6 +41,15 @@ void ResetState(int width, int height)
     glShadeModel(GL_SMOOTH);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4f(1, 1, 1, 1);
+    // A drawn model leaves its last material behind; lit effects after it would take it on.
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
