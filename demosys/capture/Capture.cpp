@@ -3,8 +3,6 @@
 
 #include <zlib.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>

@@ -1,11 +1,10 @@
 #include "codecs/TexturePredecoder.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <system_error>
 
 #include "DemoGL.h"
 #include "support/Profiler.h"
@@ -41,11 +40,18 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 bool FileStamp(const std::string& path, uintmax_t* size, int64_t* modified)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    std::error_code error;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::is_regular_file(file, error))
         return false;
-    *size = static_cast<uintmax_t>(info.st_size);
-    *modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    const uintmax_t bytes = std::filesystem::file_size(file, error);
+    if (error)
+        return false;
+    const auto written = std::filesystem::last_write_time(file, error);
+    if (error)
+        return false;
+    *size = bytes;
+    *modified = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
     return true;
 }
 

@@ -34,11 +34,14 @@ private:
 };
 
 // Writes a JPEG at quality 100 without chroma subsampling (solid colours survive within a step
-// or two). Creates parent directories.
+// or two). Creates parent directories. (libjpeg on Linux, stb_image_write on Windows.)
 bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel);
 
 // Writes an uncompressed 24-bit TGA with the bottom-left origin. Creates parent directories.
 bool WriteTestTga(const std::string& path, int width, int height, const PixelFunction& pixel);
+
+// Creates the directories above `path`.
+void MakeParentDirectories(const std::string& path);
 
 // Writes bytes to a file, creating parent directories.
 bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes);
