@@ -81,6 +81,10 @@ void ResetLibrary();
 using MessageHook = std::function<void(const std::string& text, const std::string& caption)>;
 void SetMessageHook(MessageHook hook);
 
+// Shows a message of the demo: "<caption>: <text>" on standard error (one line, whatever line
+// end the text carries), then the hook. MessageBoxA comes here on every platform. Returns IDOK.
+int ReportMessage(const char* text, const char* caption);
+
 // Reports a problem once per distinct text: "Warning: <text>" on standard error.
 void ReportWarningOnce(const std::string& text);
 void ClearReportedWarnings();

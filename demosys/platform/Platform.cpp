@@ -1,5 +1,4 @@
-// The Win32 names on Linux (MessageBoxA, GetFocus, wglGetProcAddress) and the library's
-// process-wide state.
+// The library's process-wide state, and the one place every message of the demo passes.
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -47,7 +46,7 @@ void ReportWarningOnce(const std::string& text)
 
 void ClearReportedWarnings() { ReportedWarnings().clear(); }
 
-int MessageBoxA(HWND, const char* text, const char* caption, unsigned int)
+int ReportMessage(const char* text, const char* caption)
 {
     const std::string message = text != nullptr ? text : "";
     // Texts may carry their own line end ("...%s.\n"); print exactly one.
@@ -59,13 +58,4 @@ int MessageBoxA(HWND, const char* text, const char* caption, unsigned int)
     if (Hook())
         Hook()(message, caption != nullptr ? caption : "");
     return IDOK;
-}
-
-HWND GetFocus() { return Library().backend != nullptr ? Library().backend->Window() : nullptr; }
-
-PROC wglGetProcAddress(const char* name)
-{
-    if (Library().backend == nullptr || name == nullptr)
-        return nullptr;
-    return Library().backend->GetProcAddress(name);
 }

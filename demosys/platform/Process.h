@@ -29,3 +29,7 @@ long PeakResidentKb();
 
 // Sets an environment variable of this process (seen by everything loaded after).
 void SetProcessEnvironment(const char* name, const std::string& value);
+
+// True when standard error is a terminal (a console on Windows): progress lines may then
+// rewrite themselves.
+bool StandardErrorIsTerminal();

@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
@@ -31,3 +32,5 @@ long PeakResidentKb()
 }
 
 void SetProcessEnvironment(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
