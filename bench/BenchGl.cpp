@@ -19,6 +19,7 @@
 
 #include "BenchSupport.h"
 #include "DemoGL.h"
+#include "api/Library.h"
 #include "Effects.h"
 #include "capture/FrameReadback.h"
 #include "GlTestContext.h"
@@ -26,7 +27,7 @@
 #include "api/Scheduler.h"
 #include "audio/Soundtrack.h"
 #include "api/TextureStore.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 #include "show/TimelinePlayer.h"
 #include "capture/VideoCapture.h"
 
@@ -131,7 +132,7 @@ void StopEffect(std::unique_ptr<CEffect> effect)
     effect->End();
     effect.reset();
     // Each effect loads its own textures; the next one does not need them.
-    ReleaseAllTextures();
+    Library().textures.ReleaseAll();
 }
 
 } // namespace

@@ -14,7 +14,9 @@ pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
-# GL and GLU are part of the library's public face (effects draw with them).
-set(ZARNOVELT_GL_LIBRARIES OpenGL::OpenGL OpenGL::EGL PkgConfig::GLU)
+# GL and GLU are part of the library's public face (effects draw with them); EGL is the
+# headless context's, also for the tests' own context.
+set(ZARNOVELT_GL_LIBRARIES OpenGL::OpenGL PkgConfig::GLU)
+set(ZARNOVELT_PLATFORM_PUBLIC_LIBRARIES OpenGL::EGL)
 set(ZARNOVELT_PLATFORM_LIBRARIES PkgConfig::SDL2 JPEG::JPEG PNG::PNG Threads::Threads PkgConfig::VORBISFILE
   PkgConfig::OPENMPT PkgConfig::IMGUI)

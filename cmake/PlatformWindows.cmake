@@ -2,7 +2,9 @@
 # window with a WGL context, winmm sound and a native start-up dialog (platform/win32); JPEG
 # through stb_image, Ogg Vorbis through stb_vorbis, PNG through zlib (codecs/win32, audio/win32).
 # Everything is linked statically, so the executable imports system DLLs only.
-set(ZARNOVELT_OTHER_PLATFORMS "/(linux|sdl|egl)/|/ui/Overlay\\.cpp$")
+set(ZARNOVELT_OTHER_PLATFORMS "/(linux|posix|sdl|egl)/")
+# The executable's resources (shell/Resources.rc.in) go through windres.
+enable_language(RC)
 
 # The Windows headers without their rarely used parts and without min/max macros, for
 # Windows 7 and later.

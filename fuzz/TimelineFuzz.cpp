@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 namespace {
 

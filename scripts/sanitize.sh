@@ -5,7 +5,11 @@
 #      drawn and read back, the soundtrack decoded and encoded);
 #   2. the whole show at 64x48 with every GL extension off (the fallback paths);
 #   3. a restart soak: every effect started and stopped 200 times by a generated script;
-#   4. scripts/broken-data.sh: every data file deleted, emptied, halved and garbled in turn.
+#   4. the window: under a virtual X display (xvfb-run) the start-up dialog presses Start by
+#      itself, the show plays with its music on SDL's null audio driver, and xdotool presses
+#      Space (pause, resume), Right, Left, R (reload), F1 (overlay), F11 twice (fullscreen and
+#      back), Home and Escape;
+#   5. scripts/broken-data.sh: every data file deleted, emptied, halved and garbled in turn.
 # Any sanitizer report, GL error or non-zero exit fails the script. Needs the packages of
 # scripts/packages.txt (scripts/setup.sh installs them) and ffmpeg. Prints each step's time.
 # Usage: scripts/sanitize.sh [--skip-broken-data]
@@ -95,6 +99,53 @@ effects=(BALLS BACKGROUND IMAGE CLEAR FLAG PARTY BITCH CREDITS STARFIELD LAND TU
 } > "$out/soak-script.txt"
 run soak --headless --data "$data" --script "$out/soak-script.txt" --size 64x48 --fps 10 --check-gl
 step "restart soak, 200 rounds of all fifteen effects: clean"
+
+# The window run: the lines the dialog's auto-start and the reload print are the only messages.
+window_driver="$out/window-driver.sh"
+cat > "$window_driver" <<'EOF_DRIVER'
+#!/usr/bin/env bash
+# Runs inside xvfb-run: $1 the demo, $2 the data, $3 the output folder.
+set -u
+demo="$1" data="$2" out="$3"
+SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=10 LD_PRELOAD="$ZARNOVELT_DEMO_PRELOAD" \
+  "$demo" --data "$data" --size 320x240 --check-gl --start 0:12 > "$out/window.stdout" 2> "$out/window.stderr" &
+pid=$!
+window=""
+for _ in $(seq 1 600); do
+  window="$(xdotool search --name '^Zarnovelt$' 2> /dev/null | head -n 1)" || true
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "no window appeared" >> "$out/window.stderr"
+  kill "$pid" 2> /dev/null
+  wait "$pid"
+  exit 1
+fi
+# The dialog, then loading under the sanitizers, take a while.
+sleep 8
+press() {
+  xdotool windowfocus --sync "$window" 2> /dev/null || true
+  xdotool key --window "$window" "$1"
+  sleep "$2"
+}
+press space 1; press space 1; press Right 1; press Left 1; press r 2; press F1 2
+press F11 2; press F11 2; press Home 2; press Escape 0
+wait "$pid"
+EOF_DRIVER
+chmod +x "$window_driver"
+status=0
+xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$demo" "$data" "$out" || status=$?
+grep -v -e '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' -e '^Reloaded demoflow.txt at ' \
+  "$out/window.stderr" > "$out/window.messages" || true
+if [ "$status" -ne 0 ] || grep -q -E "$reports" "$out/window.stderr" || [ -s "$out/window.messages" ] ||
+  ! grep -q '^Reloaded demoflow.txt at ' "$out/window.stderr"; then
+  echo "sanitize: window failed (exit status $status); its messages:" >&2
+  head -n 60 "$out/window.stderr" >&2
+  exit 1
+fi
+step "window: dialog, music, pause, seeks, reload, overlay, fullscreen, restart, Escape: clean"
 
 if [ "$broken_data" -eq 1 ]; then
   "$here/broken-data.sh" "$demo" "$data" "$out/broken-data"

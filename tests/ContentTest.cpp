@@ -31,7 +31,8 @@
 #include "assetgen/Writers.h"
 #include "Model.h"
 #include "TestFiles.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
+#include "support/WholeFile.h"
 
 namespace fs = std::filesystem;
 

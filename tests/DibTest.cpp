@@ -16,6 +16,8 @@
 #include "codecs/ImageCodec.h"
 #include "api/Library.h"
 #include "TestFiles.h"
+#include "support/Report.h"
+#include "support/WholeFile.h"
 
 // Rgb8 lives in the global namespace; its operators must too, for gtest to find them.
 static bool operator==(const Rgb8& a, const Rgb8& b)
@@ -601,12 +603,14 @@ class MessageCapture
 public:
     MessageCapture()
     {
-        SetMessageHook([this](const std::string& text, const std::string& caption) {
+        SetReportSink([this](ReportKind kind, const std::string& text, const std::string& caption) {
+            if (kind != ReportKind::MessageBox)
+                return;
             m_texts.push_back(text);
             m_captions.push_back(caption);
         });
     }
-    ~MessageCapture() { SetMessageHook(nullptr); }
+    ~MessageCapture() { SetReportSink(nullptr); }
     const std::vector<std::string>& Texts() const { return m_texts; }
     const std::vector<std::string>& Captions() const { return m_captions; }
 

@@ -19,6 +19,7 @@
 
 #include "codecs/ImageCodec.h"
 #include "TestFiles.h"
+#include "support/WholeFile.h"
 
 namespace fs = std::filesystem;
 

@@ -142,7 +142,7 @@ protected:
     {
         if (m_prepared)
             m_effect.End();
-        Library().extensionsDisabled = false;
+        Library().options.noExtensions = false;
         EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
     }
 
@@ -393,7 +393,7 @@ TEST_F(KaosTest, CubeModesWithAndWithoutExtensions)
         // The multitexture path is decided in Prepare, on a fresh effect.
         CKaosEffect effect;
         ASSERT_EQ(effect.Init(kWidth, kHeight), 0);
-        Library().extensionsDisabled = row.extensionsOff;
+        Library().options.noExtensions = row.extensionsOff;
         effect.Prepare();
         EXPECT_EQ(effect.m_multitexture, !row.extensionsOff) << label;
         EXPECT_EQ(effect.m_glActiveTextureARB != nullptr, !row.extensionsOff) << label;
@@ -419,7 +419,7 @@ TEST_F(KaosTest, CubeModesWithAndWithoutExtensions)
             effect.m_glActiveTextureARB(GL_TEXTURE0_ARB);
         }
         effect.End();
-        Library().extensionsDisabled = false;
+        Library().options.noExtensions = false;
     }
 }
 
@@ -429,7 +429,7 @@ TEST_F(KaosTest, MultitexturePathStaysOnceFound)
     ASSERT_TRUE(m_effect.m_multitexture);
     // Nothing sets it back: a later Prepare without extensions keeps the path.
     m_effect.End();
-    Library().extensionsDisabled = true;
+    Library().options.noExtensions = true;
     m_effect.Prepare();
     EXPECT_TRUE(m_effect.m_multitexture);
 }

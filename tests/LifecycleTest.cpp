@@ -10,6 +10,7 @@
 #include "DemoGL.h"
 #include "api/Library.h"
 #include "TestFiles.h"
+#include "ScriptedBackend.h"
 
 namespace {
 
@@ -46,7 +47,6 @@ protected:
     void SetUp() override
     {
         ResetLibrary();
-        Library().backendKind = BackendKind::Null;
         g_calls.clear();
     }
     void TearDown() override
@@ -65,12 +65,12 @@ protected:
         options.startMs = startMs;
         options.frames = frames;
         Library().options = options;
-        Library().optionsGiven = true;
         SStartupDat record{};
         record.m_iDefaultResolution = 0;
         return DEMOGL_AppRun(nullptr, &record, "test", false, 0, 0, 1);
     }
 
+    ScopedBackends m_backends{ScopedBackends::Kind::Null};
     ScopedTempDir m_dir;
     RecordingEffect m_a{"A"};
     RecordingEffect m_b{"B"};

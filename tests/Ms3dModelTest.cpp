@@ -18,6 +18,8 @@
 #include "api/Library.h"
 #include "Model.h"
 #include "TestFiles.h"
+#include "support/Report.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -247,9 +249,12 @@ class MessageCapture
 public:
     MessageCapture()
     {
-        SetMessageHook([this](const std::string& text, const std::string&) { m_texts.push_back(text); });
+        SetReportSink([this](ReportKind kind, const std::string& text, const std::string&) {
+            if (kind == ReportKind::MessageBox)
+                m_texts.push_back(text);
+        });
     }
-    ~MessageCapture() { SetMessageHook(nullptr); }
+    ~MessageCapture() { SetReportSink(nullptr); }
     const std::vector<std::string>& Texts() const { return m_texts; }
 
 private:

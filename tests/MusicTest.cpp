@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/AudioDevice.h"
+#include "platform/sdl/SdlAudioDevice.h"
 #include "audio/Music.h"
 #include "TestFiles.h"
 #include "TrackerModule.h"
@@ -354,37 +354,13 @@ TEST(MusicStream, AppliesTheVolumeThenSilenceForAsLongAsAsked)
 // The sound device, on SDL's test drivers
 // ---------------------------------------------------------------------------------------------
 
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : m_name(name)
-    {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        if (m_had)
-            m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 TEST(AudioDevice, ClockIsMonotonicFollowsTheSamplesTakenAndStopsWhenPaused)
 {
     ScopedEnvironment driver("SDL_AUDIODRIVER", "dummy");
-    AudioDevice device;
     std::string error;
-    ASSERT_TRUE(device.Open(std::make_unique<MusicStream>(Open(ToneOgg()), 100), &error)) << error;
+    std::unique_ptr<AudioDevice> opened = OpenSdlAudioDevice(std::make_unique<MusicStream>(Open(ToneOgg()), 100), &error);
+    ASSERT_TRUE(opened) << error;
+    AudioDevice& device = *opened;
     EXPECT_EQ(device.SampleRate(), 44100);
     EXPECT_EQ(device.Position(), 0);
     device.SetPaused(false);
@@ -410,7 +386,6 @@ TEST(AudioDevice, ClockIsMonotonicFollowsTheSamplesTakenAndStopsWhenPaused)
     // A seek moves the clock to exactly the sample asked for.
     device.Seek(30000);
     EXPECT_EQ(device.Position(), 30000);
-    device.Close();
 }
 
 TEST(AudioDevice, PlaysExactlyTheDecodedSamplesAtTheVolume)
@@ -418,15 +393,16 @@ TEST(AudioDevice, PlaysExactlyTheDecodedSamplesAtTheVolume)
     ScopedTempDir dir;
     const std::string output = dir.Path() + "/played.raw";
     ScopedEnvironment driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnvironment file("SDL_DISKAUDIOFILE", output);
-    AudioDevice device;
+    ScopedEnvironment file("SDL_DISKAUDIOFILE", output.c_str());
     std::string error;
-    ASSERT_TRUE(device.Open(std::make_unique<MusicStream>(Open(ToneOgg()), 90), &error)) << error;
-    device.SetPaused(false);
+    std::unique_ptr<AudioDevice> device = OpenSdlAudioDevice(std::make_unique<MusicStream>(Open(ToneOgg()), 90), &error);
+    ASSERT_TRUE(device) << error;
+    device->SetPaused(false);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (device.Consumed() < 8192 && std::chrono::steady_clock::now() < giveUp)
+    while (device->Consumed() < 8192 && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    device.Close();
+    // Closing the device writes out what it took.
+    device.reset();
 
     const std::vector<uint8_t> played = ReadTestFile(output);
     ASSERT_GE(played.size(), 8192u * 4);

@@ -17,8 +17,9 @@
 #include "api/Scheduler.h"
 #include "show/ShowClock.h"
 #include "TestFiles.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 #include "show/TimelinePlayer.h"
+#include "ScriptedBackend.h"
 
 namespace {
 
@@ -169,7 +170,6 @@ protected:
     void SetUp() override
     {
         ResetLibrary();
-        Library().backendKind = BackendKind::Null;
         g_calls.clear();
         ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     }
@@ -194,13 +194,12 @@ protected:
         options.fpsNumerator = 10;
         options.frames = frames;
         Library().options = options;
-        Library().optionsGiven = true;
-        Library().testEvents = [keys, beforeFrame](int64_t frame) {
+        ScopedBackends backends(ScopedBackends::Kind::Null, [keys, beforeFrame](int64_t frame) {
             if (beforeFrame)
                 beforeFrame(frame);
             auto found = keys.find(frame);
             return found != keys.end() ? found->second : BackendEvents{};
-        };
+        });
         SStartupDat record{};
         return DEMOGL_AppRun(nullptr, &record, "test", false, 0, 0, 1);
     }

@@ -22,6 +22,7 @@
 #include "Model.h"
 #include "Ms3dTestFile.h"
 #include "TestFiles.h"
+#include "ScriptedBackend.h"
 
 namespace {
 
@@ -54,18 +55,15 @@ std::vector<std::string> LinesWith(const std::string& text, const std::string& n
 class AppRunner
 {
 public:
-    AppRunner()
-    {
-        ResetLibrary();
-        Library().backendKind = BackendKind::Auto;
-    }
+    AppRunner() { ResetLibrary(); }
     ~AppRunner()
     {
         DEMOGL_AppEnd();
         ResetLibrary();
     }
 
-    int Run(const std::string& scriptPath, bool checkGl, std::string* errors)
+    // `events` are window events scripted frame by frame (none: the platform's headless GL).
+    int Run(const std::string& scriptPath, bool checkGl, std::string* errors, ScriptedEvents events = {})
     {
         Options options;
         options.headless = true;
@@ -78,9 +76,13 @@ public:
         options.scriptFile = scriptPath;
         options.checkGl = checkGl;
         Library().options = options;
-        Library().optionsGiven = true;
         SStartupDat record{};
         record.m_iDefaultResolution = 0;
+        record.m_b32BitColour = true;
+        record.m_bDepthBuffer = true;
+        std::unique_ptr<ScopedBackends> backends;
+        if (events)
+            backends = std::make_unique<ScopedBackends>(ScopedBackends::Kind::Headless, events);
         ::testing::internal::CaptureStderr();
         const int status = DEMOGL_AppRun(nullptr, &record, "test", false, 0, 0, 1);
         *errors = ::testing::internal::GetCapturedStderr();
@@ -88,34 +90,6 @@ public:
     }
 };
 
-// Sets one environment variable for the life of the object.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        const char* previous = std::getenv(name);
-        m_had = previous != nullptr;
-        if (m_had)
-            m_previous = previous;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_had = false;
-};
 
 // An effect that leaves GL_INVALID_ENUM behind in every frame.
 class BrokenEffect : public CEffect
@@ -164,8 +138,8 @@ TEST(GlAudit, NamesTheEffectTheCallAndTheErrorOnce)
         {
             EXPECT_EQ(LinesWith(errors, "GL error").at(0), expected) << way.name;
         }
-        // The environment's check goes through GlErrorCheck, which counts every code it takes.
-        EXPECT_EQ(GlErrorsSeen() - seenBefore, way.environment != nullptr && way.reported ? 20u : 0u) << way.name;
+        // Both ways go through GlErrorCheck, which counts every code it takes.
+        EXPECT_EQ(GlErrorsSeen() - seenBefore, way.reported ? 20u : 0u) << way.name;
     }
 }
 
@@ -309,14 +283,14 @@ TEST(RestartSoak, EveryEffectTwoHundredTimesLeavesTexturesListsAndMemoryWhereThe
         AppRunner runner;
         for (const Registered& registered : effects)
             ASSERT_TRUE(DEMOGL_EffectRegister(registered.effect.get(), registered.name));
-        Library().testEvents = [&](int64_t frameIndex) {
+        const auto sample = [&](int64_t frameIndex) {
             const int round = static_cast<int>(frameIndex / 2);
             if (frameIndex % 2 == 0 && (round == 20 || round == kSettled || round == 100 || round == 150 || round == kRounds))
                 samples.emplace_back(round, Measure());
             return BackendEvents{};
         };
         const size_t glErrorsBefore = GlErrorsSeen();
-        status = runner.Run(scriptPath, false, &errors);
+        status = runner.Run(scriptPath, false, &errors, sample);
         EXPECT_EQ(GlErrorsSeen(), glErrorsBefore) << errors;
     }
     EXPECT_EQ(chdir(previous), 0);

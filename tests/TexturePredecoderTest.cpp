@@ -186,15 +186,15 @@ TEST(TexturePredecoderLoads, GiveTheSameTexturesAndMessagesAsWithout)
         {"sub/b.tga", 2},                    {"a.jpg", kImageTypeJpeg},      {"notes.txt", kImageTypeJpeg},
     };
     const std::vector<LoadResult> without = LoadAll(requests);
-    ReleaseAllTextures();
+    Library().textures.ReleaseAll();
 
     TexturePredecoder predecoder;
     predecoder.Start(".", 2);
-    TexturePredecoder::SetActive(&predecoder);
+    Library().textures.SetPredecoder(&predecoder);
     const std::vector<LoadResult> with = LoadAll(requests);
-    TexturePredecoder::SetActive(nullptr);
+    Library().textures.SetPredecoder(nullptr);
     predecoder.Stop();
-    ReleaseAllTextures();
+    Library().textures.ReleaseAll();
 
     ASSERT_EQ(with.size(), without.size());
     int loaded = 0;

@@ -172,10 +172,10 @@ TEST_F(TexturesTest, ExtensionNumbersAndTheSwitchThatHidesThem)
     EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(-1));
     EXPECT_NE(wglGetProcAddress("glActiveTextureARB"), nullptr);
 
-    Library().extensionsDisabled = true;
+    Library().options.noExtensions = true;
     EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(kExtensionMultitexture));
     EXPECT_FALSE(DEMOGL_ExtensionCheckIfAvailable(kExtensionTexEnvCombine));
-    Library().extensionsDisabled = false;
+    Library().options.noExtensions = false;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The timeline script parser: malformed scripts are refused with file:line and a reason, and
 // well-formed ones (in every accepted spelling) give the events the show will apply.
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 #include <gtest/gtest.h>
 

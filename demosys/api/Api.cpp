@@ -1,15 +1,17 @@
 // Start-up configuration through the public interface: variables, effect registration and the
 // loading bar's settings. All of it is taken before DEMOGL_AppRun and read by it.
-#include <cstdio>
 #include <string>
 
 #include "api/Library.h"
+#include "support/Report.h"
 
 namespace {
 
+void ReportUnknownVariable(int id) { ReportWarning("unknown start-up variable " + std::to_string(id) + "; ignored"); }
+
 bool WrongKind(int id, const char* kind)
 {
-    std::fprintf(stderr, "Warning: start-up variable %d does not take a %s value; ignored\n", id, kind);
+    ReportWarning("start-up variable " + std::to_string(id) + " does not take a " + kind + " value; ignored");
     return false;
 }
 
@@ -34,7 +36,7 @@ bool DEMOGL_SetVariable(int iVariableId, bool bValue)
     case kVarScriptFile:
         return WrongKind(iVariableId, "bool");
     default:
-        std::fprintf(stderr, "Warning: unknown start-up variable %d; ignored\n", iVariableId);
+        ReportUnknownVariable(iVariableId);
         return false;
     }
 }
@@ -47,7 +49,7 @@ bool DEMOGL_SetVariable(int iVariableId, int iValue)
     case kVarSwapInterval:
         if (iValue < 0 || iValue > 1)
         {
-            std::fprintf(stderr, "Warning: swap interval %d is not 0 or 1; ignored\n", iValue);
+            ReportWarning("swap interval " + std::to_string(iValue) + " is not 0 or 1; ignored");
             return false;
         }
         v.swapInterval = iValue;
@@ -55,7 +57,7 @@ bool DEMOGL_SetVariable(int iVariableId, int iValue)
     case kVarDataSource:
         if (iValue != kDataSourceFiles && iValue != kDataSourceArchive)
         {
-            std::fprintf(stderr, "Warning: data source %d is not 0 or 1; ignored\n", iValue);
+            ReportWarning("data source " + std::to_string(iValue) + " is not 0 or 1; ignored");
             return false;
         }
         v.dataSource = iValue;
@@ -68,12 +70,11 @@ bool DEMOGL_SetVariable(int iVariableId, int iValue)
     case kVarEscapeEnds:
     case kVarLoopShow:
     case kVarWriteLogFile:
-        return WrongKind(iVariableId, "integer");
     case kVarArchiveFile:
     case kVarScriptFile:
         return WrongKind(iVariableId, "integer");
     default:
-        std::fprintf(stderr, "Warning: unknown start-up variable %d; ignored\n", iVariableId);
+        ReportUnknownVariable(iVariableId);
         return false;
     }
 }
@@ -85,12 +86,12 @@ bool DEMOGL_SetVariable(int iVariableId, const char* pszValue)
     {
         if (iVariableId >= kVarShowStartupDialog && iVariableId <= kVarWriteLogFile)
             return WrongKind(iVariableId, "text");
-        std::fprintf(stderr, "Warning: unknown start-up variable %d; ignored\n", iVariableId);
+        ReportUnknownVariable(iVariableId);
         return false;
     }
     if (pszValue == nullptr || *pszValue == '\0')
     {
-        std::fprintf(stderr, "Warning: start-up variable %d needs a file name; ignored\n", iVariableId);
+        ReportWarning("start-up variable " + std::to_string(iVariableId) + " needs a file name; ignored");
         return false;
     }
     (iVariableId == kVarArchiveFile ? v.archiveFile : v.scriptFile) = pszValue;
@@ -100,32 +101,32 @@ bool DEMOGL_SetVariable(int iVariableId, const char* pszValue)
 bool DEMOGL_EffectRegister(CEffect* pEffect, const char* pszName)
 {
     LibraryState& library = Library();
-    if (library.running)
+    if (library.showPlaying)
     {
-        std::fprintf(stderr, "Error: effects cannot be registered while the show runs\n");
+        ReportError("effects cannot be registered while the show runs");
         return false;
     }
     if (pEffect == nullptr)
     {
-        std::fprintf(stderr, "Error: cannot register a null effect under \"%s\"\n", pszName ? pszName : "");
+        ReportError(std::string("cannot register a null effect under \"") + (pszName ? pszName : "") + "\"");
         return false;
     }
     if (pszName == nullptr || *pszName == '\0')
     {
-        std::fprintf(stderr, "Error: cannot register an effect without a name\n");
+        ReportError("cannot register an effect without a name");
         return false;
     }
     for (const RegisteredEffect& registered : library.effects)
     {
         if (registered.name == pszName)
         {
-            std::fprintf(stderr, "Error: an effect is already registered as \"%s\"\n", pszName);
+            ReportError(std::string("an effect is already registered as \"") + pszName + "\"");
             return false;
         }
         if (registered.effect == pEffect)
         {
-            std::fprintf(stderr, "Error: the effect registered as \"%s\" cannot be registered again as \"%s\"\n",
-                         registered.name.c_str(), pszName);
+            ReportError("the effect registered as \"" + registered.name + "\" cannot be registered again as \"" +
+                        pszName + "\"");
             return false;
         }
     }

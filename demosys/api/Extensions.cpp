@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "api/Library.h"
+#include "platform/CurrentContext.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool HasExtension(const char* name)
 
 bool DEMOGL_ExtensionCheckIfAvailable(int iExtension)
 {
-    if (Library().extensionsDisabled || Library().backend == nullptr || !Library().backend->HasGl())
+    if (Library().options.noExtensions || !CurrentContextHasGl())
         return false;
     switch (iExtension)
     {

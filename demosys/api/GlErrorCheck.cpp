@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api/Library.h"
+#include "support/Report.h"
 
 namespace {
 

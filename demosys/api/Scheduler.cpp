@@ -1,10 +1,10 @@
 #include "api/Scheduler.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "api/Library.h"
+#include "platform/CurrentContext.h"
 #include "support/Profiler.h"
+#include "support/Report.h"
 
 void Scheduler::AddEffect(CEffect* effect, const std::string& name)
 {
@@ -15,15 +15,15 @@ void Scheduler::AddEffect(CEffect* effect, const std::string& name)
     m_warnedUnusable.push_back(false);
 }
 
-void Scheduler::Notify(const Slot& slot, const char* call)
+template <typename Call>
+void Scheduler::CallEffect(const Slot& slot, const char* callName, Call&& call)
 {
-    if (m_observer)
     {
-        m_observer(slot.name, call);
-        return;
+        const Profiler::Scope scope(Profiler::kEffects);
+        call(slot.effect);
     }
-    if (m_checkGlFromEnvironment && Library().backend != nullptr && Library().backend->HasGl())
-        CheckGlErrorsAfter(slot.name, call);
+    if (m_glAudit && CurrentContextHasGl())
+        CheckGlErrorsAfter(slot.name, callName);
 }
 
 void Scheduler::InitAll(int width, int height, const std::function<void(size_t, size_t)>& progress)
@@ -33,17 +33,13 @@ void Scheduler::InitAll(int width, int height, const std::function<void(size_t, 
         Slot& slot = m_slots[i];
         const double started = Profiler::NowMs();
         int status = 0;
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            status = slot.effect->Init(width, height);
-        }
+        CallEffect(slot, "Init", [&](CEffect* effect) { status = effect->Init(width, height); });
         if (Profiler::Enabled())
             Profiler::Count("Init " + slot.name, Profiler::NowMs() - started);
         slot.initialised = true;
         slot.usable = status == 0;
-        Notify(slot, "Init");
         if (status != 0)
-            std::fprintf(stderr, "Error: effect %s failed to initialise (status %d)\n", slot.name.c_str(), status);
+            ReportError("effect " + slot.name + " failed to initialise (status " + std::to_string(status) + ")");
         if (progress)
             progress(i + 1, m_slots.size());
     }
@@ -71,8 +67,7 @@ bool Scheduler::CheckUsable(int slot, const TimelineEvent& event)
         if (!m_warnedUnusable[slot])
         {
             m_warnedUnusable[slot] = true;
-            std::fprintf(stderr, "Warning: effect %s is out of the show; its script lines are skipped\n",
-                         m_slots[slot].name.c_str());
+            ReportWarning("effect " + m_slots[slot].name + " is out of the show; its script lines are skipped");
         }
         return false;
     }
@@ -95,32 +90,19 @@ void Scheduler::Apply(const TimelineEvent& event)
         if (running != m_running.end())
         {
             // A restart: End, then Prepare with a new start time and layer.
-            {
-                const Profiler::Scope scope(Profiler::kEffects);
-                slot.effect->End();
-            }
-            Notify(slot, "End");
+            CallEffect(slot, "End", [](CEffect* effect) { effect->End(); });
             m_running.erase(running);
         }
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            slot.effect->Prepare();
-        }
-        Notify(slot, "Prepare");
+        CallEffect(slot, "Prepare", [](CEffect* effect) { effect->Prepare(); });
         m_running.push_back(Running{static_cast<size_t>(index), event.layer, event.timeMs, m_nextStartOrder++});
         break;
     case TimelineCommand::Stop:
         if (running == m_running.end())
         {
-            std::fprintf(stderr, "Warning: line %d: stop of %s, which is not running\n", event.line,
-                         slot.name.c_str());
+            ReportWarning("line " + std::to_string(event.line) + ": stop of " + slot.name + ", which is not running");
             break;
         }
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            slot.effect->End();
-        }
-        Notify(slot, "End");
+        CallEffect(slot, "End", [](CEffect* effect) { effect->End(); });
         m_running.erase(running);
         break;
     case TimelineCommand::Int:
@@ -128,11 +110,7 @@ void Scheduler::Apply(const TimelineEvent& event)
         // Effects take a writable name; give each call its own copy.
         std::vector<char> name(event.name.begin(), event.name.end());
         name.push_back('\0');
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            slot.effect->ReceiveInt(name.data(), event.value, 0);
-        }
-        Notify(slot, "ReceiveInt");
+        CallEffect(slot, "ReceiveInt", [&](CEffect* effect) { effect->ReceiveInt(name.data(), event.value, 0); });
         break;
     }
     case TimelineCommand::End:
@@ -153,12 +131,8 @@ void Scheduler::RenderFrame(int64_t demoTimeMs)
 {
     for (const Running& running : RunningInDrawOrder())
     {
-        Slot& slot = m_slots[running.slot];
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            slot.effect->RenderFrame(static_cast<long>(demoTimeMs - running.startTimeMs));
-        }
-        Notify(slot, "RenderFrame");
+        const long elapsed = static_cast<long>(demoTimeMs - running.startTimeMs);
+        CallEffect(m_slots[running.slot], "RenderFrame", [elapsed](CEffect* effect) { effect->RenderFrame(elapsed); });
     }
 }
 
@@ -166,12 +140,7 @@ void Scheduler::StopAll()
 {
     for (const Running& running : RunningInDrawOrder())
     {
-        Slot& slot = m_slots[running.slot];
-        {
-            const Profiler::Scope scope(Profiler::kEffects);
-            slot.effect->End();
-        }
-        Notify(slot, "End");
+        CallEffect(m_slots[running.slot], "End", [](CEffect* effect) { effect->End(); });
     }
     m_running.clear();
 }

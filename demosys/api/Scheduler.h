@@ -12,7 +12,7 @@
 
 #include "DemoGL.h"
 #include "api/GlErrorCheck.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 class Scheduler
 {
@@ -33,14 +33,12 @@ public:
         uint64_t startOrder = 0;    // effects on one layer draw in the order they were started
     };
 
-    // Called after every effect call with the effect's name and the call's name ("Init",
-    // "RenderFrame", ...), e.g. to check glGetError. May be empty; when it is and
-    // ZARNOVELT_CHECK_GL is set (GlErrorCheck.h), the scheduler checks glGetError itself
-    // whenever the backend has GL.
-    using CallObserver = std::function<void(const std::string& effect, const char* call)>;
-
     void AddEffect(CEffect* effect, const std::string& name);
-    void SetCallObserver(CallObserver observer) { m_observer = std::move(observer); }
+
+    // The GL error audit after every effect call (GlErrorCheck.h): on when the run asks for it
+    // (--check-gl, the debug argument of DEMOGL_AppRun) or ZARNOVELT_CHECK_GL is set, and only
+    // while a GL context is current.
+    void SetGlAudit(bool on) { m_glAudit = on || GlCheckForcedByEnvironment(); }
 
     // Init(width, height) for every effect in registration order; progress(done, total) after
     // each. A non-zero status is reported once and the effect is kept out of the show.
@@ -63,13 +61,14 @@ public:
 private:
     int FindSlot(const std::string& name) const;
     bool CheckUsable(int slot, const TimelineEvent& event);
-    void Notify(const Slot& slot, const char* call);
+    // Calls one of the slot's effect operations: timed as effect work, then audited.
+    template <typename Call>
+    void CallEffect(const Slot& slot, const char* callName, Call&& call);
 
     std::vector<Slot> m_slots;
     std::vector<Running> m_running;
     std::vector<bool> m_warnedUnusable;
     uint64_t m_nextStartOrder = 0;
-    CallObserver m_observer;
-    // Read once per scheduler: the environment does not change during a show.
-    bool m_checkGlFromEnvironment = GlCheckForcedByEnvironment();
+    // The environment is read once per scheduler: it does not change during a show.
+    bool m_glAudit = GlCheckForcedByEnvironment();
 };

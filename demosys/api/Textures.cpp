@@ -8,41 +8,23 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <map>
+#include <cerrno>
 #include <memory>
 
-#include "codecs/ImageCodec.h"
 #include "api/Library.h"
-#include "support/Profiler.h"
-#include "codecs/TexturePredecoder.h"
 #include "api/TextureStore.h"
+#include "platform/CurrentContext.h"
+#include "codecs/ImageCodec.h"
+#include "codecs/TexturePredecoder.h"
+#include "support/Profiler.h"
+#include "support/Report.h"
+#include "support/WholeFile.h"
 
 namespace {
 
-struct TextureRecord
-{
-    std::string path;
-    DecodedImage image;
-    GLint wrapS = GL_REPEAT;
-    GLint wrapT = GL_REPEAT;
-    GLint minFilter = GL_LINEAR;
-    GLint magFilter = GL_LINEAR;
-    bool mipMaps = false;
-    GLint internalFormat = 0;
-    bool uploaded = false;
-};
-
-std::map<unsigned int, TextureRecord>& Records()
-{
-    static std::map<unsigned int, TextureRecord> records;
-    return records;
-}
-
 void ReportLoadFailure(const std::string& path, const std::string& reason)
 {
-    std::fprintf(stderr, "Error: cannot load texture \"%s\": %s\n", path.c_str(), reason.c_str());
+    ReportError("cannot load texture \"" + path + "\": " + reason);
 }
 
 GLint ChooseInternalFormat(GLint requested, int channels)
@@ -54,75 +36,64 @@ GLint ChooseInternalFormat(GLint requested, int channels)
 
 } // namespace
 
-unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDataSource, int iWrapS,
-                                int iWrapT, int iMinFilter, int iMagFilter, bool bMipMaps, bool,
-                                int iBorder, int iInternalFormat, int iDimensions)
+// ---------------------------------------------------------------------------------------------
+// The store
+// ---------------------------------------------------------------------------------------------
+
+bool TextureStore::Decode(const LoadRequest& request, DecodedImage* image)
 {
-    // Reading and decoding is the library's work, even inside an effect's Init.
-    const Profiler::Scope scope(Profiler::kLibrary);
-    const double started = Profiler::NowMs();
-    const std::string path = pszFileName != nullptr ? pszFileName : "";
-    if (path.empty())
-    {
-        ReportLoadFailure(path, "no file name");
-        return 0;
-    }
-    if (iDataSource != kDataSourceFiles)
-    {
-        ReportLoadFailure(path, "the data archive is not supported; use files (data source 0)");
-        return 0;
-    }
-    if (iDimensions != 2 || iBorder != 0)
-    {
-        ReportLoadFailure(path, "only 2D textures without a border are supported");
-        return 0;
-    }
-    TextureRecord record;
-    record.path = path;
     // The picture decoded ahead on a worker thread when there is one; otherwise (and for every
     // file that fails) the ordinary way, with its messages.
-    TexturePredecoder* predecoder = TexturePredecoder::Active();
-    if (predecoder == nullptr || !predecoder->Take(path, iImageType, &record.image))
+    if (m_predecoder != nullptr && m_predecoder->Take(request.path, request.imageType, image))
+        return true;
+    const double started = Profiler::NowMs();
+    std::vector<uint8_t> bytes;
+    const WholeFileResult read = ReadWholeFile(request.path, &bytes);
+    if (!read.ok)
     {
-        std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, &bytes))
-        {
-            std::error_code code;
-            ReportLoadFailure(path, std::filesystem::exists(path, code) ? "the file cannot be read" : "no such file");
-            return 0;
-        }
-        std::string reason;
-        bool decoded = false;
-        if (iImageType == kImageTypeJpeg)
-            decoded = DecodeJpeg(bytes.data(), bytes.size(), &record.image, &reason);
-        else if (iImageType == kImageTypeTga)
-            decoded = DecodeTga(bytes.data(), bytes.size(), &record.image, &reason);
-        else
-            reason = "unknown image type " + std::to_string(iImageType) + " (1 is JPEG, 3 is TGA)";
-        Profiler::Count("texture reading and decoding", Profiler::NowMs() - started);
-        if (!decoded)
-        {
-            ReportLoadFailure(path, reason);
-            return 0;
-        }
+        const bool missing = !read.opened && read.errorCode == ENOENT;
+        ReportLoadFailure(request.path, read.tooLarge ? read.Reason(kMaxDataFileBytes)
+                                        : missing     ? "no such file"
+                                                      : "the file cannot be read");
+        return false;
     }
-    if (Library().backend == nullptr || !Library().backend->HasGl())
+    std::string reason;
+    bool decoded = false;
+    if (request.imageType == kImageTypeJpeg)
+        decoded = DecodeJpeg(bytes.data(), bytes.size(), image, &reason);
+    else if (request.imageType == kImageTypeTga)
+        decoded = DecodeTga(bytes.data(), bytes.size(), image, &reason);
+    else
+        reason = "unknown image type " + std::to_string(request.imageType) + " (1 is JPEG, 3 is TGA)";
+    Profiler::Count("texture reading and decoding", Profiler::NowMs() - started);
+    if (!decoded)
+        ReportLoadFailure(request.path, reason);
+    return decoded;
+}
+
+unsigned int TextureStore::Load(const LoadRequest& request)
+{
+    Record record;
+    record.path = request.path;
+    if (!Decode(request, &record.image))
+        return 0;
+    if (!CurrentContextHasGl())
     {
-        ReportLoadFailure(path, "no GL context");
+        ReportLoadFailure(request.path, "no GL context");
         return 0;
     }
-    record.wrapS = iWrapS;
-    record.wrapT = iWrapT;
-    record.minFilter = iMinFilter;
-    record.magFilter = iMagFilter;
-    record.mipMaps = bMipMaps;
-    record.internalFormat = ChooseInternalFormat(iInternalFormat, record.image.channels);
+    record.wrapS = request.wrapS;
+    record.wrapT = request.wrapT;
+    record.minFilter = request.minFilter;
+    record.magFilter = request.magFilter;
+    record.mipMaps = request.mipMaps;
+    record.internalFormat = ChooseInternalFormat(request.internalFormat, record.image.channels);
 
     GLuint name = 0;
     glGenTextures(1, &name);
     if (name == 0)
     {
-        ReportLoadFailure(path, "no texture name could be reserved");
+        ReportLoadFailure(request.path, "no texture name could be reserved");
         return 0;
     }
     // Binding a generated name once makes it a texture object, which keeps it reserved.
@@ -130,16 +101,16 @@ unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDa
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     glBindTexture(GL_TEXTURE_2D, name);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    Records()[name] = std::move(record);
+    m_records[name] = std::move(record);
     return name;
 }
 
-int DEMOGL_TextureUpload(unsigned int uId)
+int TextureStore::Upload(unsigned int id)
 {
-    auto found = Records().find(uId);
-    if (found == Records().end())
+    auto found = m_records.find(id);
+    if (found == m_records.end())
         return 1;
-    TextureRecord& record = found->second;
+    Record& record = found->second;
     if (record.uploaded)
         return 0;
     const Profiler::Scope driver(Profiler::kDriver);
@@ -148,7 +119,7 @@ int DEMOGL_TextureUpload(unsigned int uId)
     GLint previousAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glBindTexture(GL_TEXTURE_2D, uId);
+    glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, record.wrapS);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, record.wrapT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, record.minFilter);
@@ -167,39 +138,78 @@ int DEMOGL_TextureUpload(unsigned int uId)
     return 0;
 }
 
-int DEMOGL_TextureUnUpload(unsigned int uId)
+int TextureStore::UnUpload(unsigned int id)
 {
-    auto found = Records().find(uId);
-    if (found == Records().end())
+    auto found = m_records.find(id);
+    if (found == m_records.end())
         return 1;
-    TextureRecord& record = found->second;
+    Record& record = found->second;
     if (!record.uploaded)
         return 0;
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, uId);
+    glBindTexture(GL_TEXTURE_2D, id);
     // An empty level 0 releases the storage; the name stays a texture object.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous) == uId ? 0 : static_cast<GLuint>(previous));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous) == id ? 0 : static_cast<GLuint>(previous));
     record.uploaded = false;
     return 0;
 }
 
-void ReleaseAllTextures()
+void TextureStore::ReleaseAll()
 {
-    for (auto& [name, record] : Records())
-    {
-        GLuint id = name;
-        if (Library().backend != nullptr && Library().backend->HasGl())
+    if (CurrentContextHasGl())
+        for (const auto& entry : m_records)
+        {
+            const GLuint id = entry.first;
             glDeleteTextures(1, &id);
-    }
-    Records().clear();
+        }
+    m_records.clear();
 }
 
-size_t LoadedTextureCount() { return Records().size(); }
-
-bool TextureIsUploaded(unsigned int uId)
+bool TextureStore::IsUploaded(unsigned int id) const
 {
-    auto found = Records().find(uId);
-    return found != Records().end() && found->second.uploaded;
+    auto found = m_records.find(id);
+    return found != m_records.end() && found->second.uploaded;
 }
+
+// ---------------------------------------------------------------------------------------------
+// The public functions
+// ---------------------------------------------------------------------------------------------
+
+unsigned int DEMOGL_TextureLoad(const char* pszFileName, int iImageType, int iDataSource, int iWrapS,
+                                int iWrapT, int iMinFilter, int iMagFilter, bool bMipMaps, bool,
+                                int iBorder, int iInternalFormat, int iDimensions)
+{
+    // Reading and decoding is the library's work, even inside an effect's Init.
+    const Profiler::Scope scope(Profiler::kLibrary);
+    TextureStore::LoadRequest request;
+    request.path = pszFileName != nullptr ? pszFileName : "";
+    if (request.path.empty())
+    {
+        ReportLoadFailure(request.path, "no file name");
+        return 0;
+    }
+    if (iDataSource != kDataSourceFiles)
+    {
+        ReportLoadFailure(request.path, "the data archive is not supported; use files (data source 0)");
+        return 0;
+    }
+    if (iDimensions != 2 || iBorder != 0)
+    {
+        ReportLoadFailure(request.path, "only 2D textures without a border are supported");
+        return 0;
+    }
+    request.imageType = iImageType;
+    request.wrapS = iWrapS;
+    request.wrapT = iWrapT;
+    request.minFilter = iMinFilter;
+    request.magFilter = iMagFilter;
+    request.mipMaps = bMipMaps;
+    request.internalFormat = iInternalFormat;
+    return Library().textures.Load(request);
+}
+
+int DEMOGL_TextureUpload(unsigned int uId) { return Library().textures.Upload(uId); }
+
+int DEMOGL_TextureUnUpload(unsigned int uId) { return Library().textures.UnUpload(uId); }

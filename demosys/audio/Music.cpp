@@ -4,11 +4,10 @@
 #include "audio/Music.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "audio/MusicDecoders.h"
+#include "support/WholeFile.h"
 
 std::unique_ptr<MusicDecoder> OpenMusicBytes(std::vector<uint8_t> bytes, const std::string& name, std::string* error)
 {
@@ -25,22 +24,11 @@ std::unique_ptr<MusicDecoder> OpenMusicBytes(std::vector<uint8_t> bytes, const s
 
 std::unique_ptr<MusicDecoder> OpenMusicFile(const std::string& path, std::string* error)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-    {
-        *error = std::string("cannot read (") + std::strerror(errno) + ")";
-        return nullptr;
-    }
     std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
+    const WholeFileResult read = ReadWholeFile(path, &bytes);
+    if (!read.ok)
     {
-        *error = "cannot read (read error)";
+        *error = "cannot read (" + read.Reason(kMaxDataFileBytes) + ")";
         return nullptr;
     }
     return OpenMusicBytes(std::move(bytes), path, error);

@@ -1,6 +1,7 @@
 #include "audio/Soundtrack.h"
 
-#include <cstdio>
+#include "support/Report.h"
+#include "support/WholeFile.h"
 
 void Soundtrack::Load(const Timeline& timeline, const std::string& scriptName)
 {
@@ -13,25 +14,15 @@ void Soundtrack::Load(const Timeline& timeline, const std::string& scriptName)
         return;
     std::string error;
     std::unique_ptr<MusicDecoder> decoder;
-    FILE* file = std::fopen(m_file.c_str(), "rb");
-    if (file != nullptr)
-    {
-        uint8_t buffer[65536];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-            m_bytes.insert(m_bytes.end(), buffer, buffer + got);
-        std::fclose(file);
+    const WholeFileResult read = ReadWholeFile(m_file, &m_bytes);
+    if (read.ok)
         decoder = OpenMusicBytes(m_bytes, m_file, &error);
-    }
     else
-    {
-        // The same wording as for any unreadable file.
-        OpenMusicFile(m_file, &error);
-    }
+        error = "cannot read (" + read.Reason(kMaxDataFileBytes) + ")";
     if (!decoder)
     {
-        std::fprintf(stderr, "Warning: %s:%d: music \"%s\": %s; the show runs silent\n", scriptName.c_str(),
-                     timeline.musicLine, m_file.c_str(), error.c_str());
+        ReportWarning(scriptName + ":" + std::to_string(timeline.musicLine) + ": music \"" + m_file + "\": " + error +
+                      "; the show runs silent");
         m_bytes.clear();
         return;
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/Music.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 class Soundtrack
 {

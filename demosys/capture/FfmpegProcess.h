@@ -1,6 +1,6 @@
 // The ffmpeg child of a video capture and its two input pipes: the frames go to its standard
 // input, the soundtrack to the input FfmpegArguments names "pipe:3". One implementation per
-// platform: capture/linux (posix_spawn; the soundtrack on the child's descriptor 3) and
+// platform: capture/posix (posix_spawn; the soundtrack on the child's descriptor 3) and
 // capture/win32 (CreateProcess; the soundtrack on a named pipe put in place of "pipe:3").
 // Each pipe is written by one thread; the two never wait for each other.
 #pragma once

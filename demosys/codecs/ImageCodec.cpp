@@ -1,11 +1,9 @@
-// Image codecs: TGA decoding (our own reader), the PNG writer's plain form, and reading whole
-// files. JPEG decoding and PNG writing and reading are the platform's (codecs/linux: libjpeg and
+// Image codecs: TGA decoding (our own reader) and the PNG writer's plain form. JPEG decoding and PNG writing and reading are the platform's (codecs/linux: libjpeg and
 // libpng; codecs/win32: stb_image and zlib) behind the same functions of ImageCodec.h.
 //
 // Sections:
 //   TGA                   our own reader: header, colour map, raw and RLE pixel data
 //   PNG                   the plain writer over WritePngBgraRows
-//   Files                 ReadWholeFile
 #include "codecs/ImageCodec.h"
 
 #include <algorithm>
@@ -312,30 +310,4 @@ bool WritePngBgra(const std::string& path, int width, int height, const uint8_t*
     PngCompression compression;
     compression.level = compressionLevel;
     return WritePngBgraRows(path, width, height, bgra, false, compression, error);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Files
-// ---------------------------------------------------------------------------------------------
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes)
-{
-    if (bytes == nullptr)
-        return false;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    // Read in chunks rather than trusting a size from seeking, which pipes and special files
-    // do not report; a directory opens but fails on the first read.
-    std::vector<uint8_t> content;
-    uint8_t chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.insert(content.end(), chunk, chunk + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return false;
-    *bytes = std::move(content);
-    return true;
 }

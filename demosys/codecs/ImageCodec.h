@@ -70,7 +70,3 @@ bool WritePngBgraRows(const std::string& path, int width, int height, const uint
 // For tests and tools.
 bool ReadPngRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba,
                  std::string* error);
-
-// Reads a whole file into memory. False when it cannot be opened or read (also a directory);
-// an empty file reads as zero bytes. *bytes is only replaced on success.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes);

@@ -4,14 +4,12 @@
 #include <cctype>
 #include <chrono>
 #include <filesystem>
-#include <system_error>
 
 #include "DemoGL.h"
 #include "support/Profiler.h"
+#include "support/WholeFile.h"
 
 namespace {
-
-TexturePredecoder* g_active = nullptr;
 
 // The image type a file's extension names; 0 for anything else.
 int TypeOfExtension(const std::filesystem::path& path)
@@ -40,15 +38,15 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 bool FileStamp(const std::string& path, uintmax_t* size, int64_t* modified)
 {
-    std::error_code error;
+    std::error_code code;
     const std::filesystem::path file(path);
-    if (!std::filesystem::is_regular_file(file, error))
+    if (!std::filesystem::is_regular_file(file, code))
         return false;
-    const uintmax_t bytes = std::filesystem::file_size(file, error);
-    if (error)
+    const uintmax_t bytes = std::filesystem::file_size(file, code);
+    if (code)
         return false;
-    const auto written = std::filesystem::last_write_time(file, error);
-    if (error)
+    const auto written = std::filesystem::last_write_time(file, code);
+    if (code)
         return false;
     *size = bytes;
     *modified = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
@@ -58,12 +56,8 @@ bool FileStamp(const std::string& path, uintmax_t* size, int64_t* modified)
 TexturePredecoder::~TexturePredecoder()
 {
     Stop();
-    if (g_active == this)
-        g_active = nullptr;
 }
 
-TexturePredecoder* TexturePredecoder::Active() { return g_active; }
-void TexturePredecoder::SetActive(TexturePredecoder* predecoder) { g_active = predecoder; }
 
 void TexturePredecoder::Start(const std::string& directory, unsigned workers)
 {

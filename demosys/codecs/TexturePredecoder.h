@@ -56,10 +56,6 @@ public:
     // The files queued by the last Start.
     size_t QueuedFiles() const { return m_jobs.size(); }
 
-    // The predecoder DEMOGL_TextureLoad asks (null: none). Set while loading.
-    static TexturePredecoder* Active();
-    static void SetActive(TexturePredecoder* predecoder);
-
 private:
     enum class State
     {

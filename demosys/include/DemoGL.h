@@ -80,29 +80,35 @@ public:
 
 // The start-up record the shell fills and hands to DEMOGL_AppRun. Its layout is a binary
 // interface: 544 bytes, little-endian, every padding byte zero (fill it with memset first).
-// The record must stay in place, unchanged, until DEMOGL_AppEnd has returned.
+// The record must stay in place, unchanged, until DEMOGL_AppEnd has returned. The library reads
+// it once, when DEMOGL_AppRun starts. The command line, where given, overrides the size, the
+// window mode and the sound.
 struct SStartupDat
 {
-    bool m_bResolutionChoice;          // 0: the start-up dialog offers a resolution choice
+    bool m_bResolutionChoice;          // 0: the start-up dialog offers the resolution list
     unsigned char m_padding1[3];       // 1
-    int32_t m_iDefaultResolution;      // 4: index into kResolutions (2 = 640x480)
+    int32_t m_iDefaultResolution;      // 4: index into kResolutions (2 = 640x480); out of range: 640x480
     bool m_bWindowModeChoice;          // 8: the dialog offers windowed / fullscreen
     bool m_bSoundChoice;               // 9: the dialog offers sound on / off
     bool m_bFrameSyncChoice;           // 10: the dialog offers frame sync on / off
-    char m_szDemoName[256];            // 11: release name (window title, dialog, --version)
-    char m_szGroupName[256];           // 267: releasing group's name
-    bool m_bSound;                     // 523: sound on
-    bool m_bFrameSync;                 // 524: frame sync (swap interval 1) on
-    bool m_bFullScreen;                // 525: start in fullscreen
+    char m_szDemoName[256];            // 11: release name: window title, dialog, --version
+    char m_szGroupName[256];           // 267: releasing group's name: dialog, --version
+    bool m_bSound;                     // 523: sound on (with variable 7)
+    bool m_bFrameSync;                 // 524: frame sync on (with variable 2)
+    bool m_bFullScreen;                // 525: start in fullscreen (or variable 6)
     unsigned char m_padding2[2];       // 526
-    int32_t m_iDisplayIndex;           // 528: which display the window opens on
-    bool m_b32BitColour;               // 532: 32-bit colour buffer (else 16-bit)
-    bool m_bDepthBuffer;               // 533: a depth buffer
-    bool m_bStencilBuffer;             // 534: a stencil buffer
-    bool m_bRememberSettings;          // 535: store the dialog's choices for the next run
+    int32_t m_iDisplayIndex;           // 528: the display the window opens and goes fullscreen on
+                                       //      (one that does not exist: the first)
+    bool m_b32BitColour;               // 532: 8 bits a colour channel, else 5-6-5; for the window
+                                       //      and for the offscreen frame the show is drawn into
+    bool m_bDepthBuffer;               // 533: a 24-bit depth buffer (window and offscreen frame)
+    bool m_bStencilBuffer;             // 534: an 8-bit stencil buffer (window and offscreen frame)
+    bool m_bRememberSettings;          // 535: the dialog opens with the choices last started with
+                                       //      and saves the new ones: "<id>.ini" in the user's
+                                       //      settings folder (only when the dialog is shown)
     bool m_bAlwaysOnTop;               // 536: keep the window above others
     unsigned char m_padding3[3];       // 537
-    int32_t m_iMusicVolume;            // 540: music volume in percent
+    int32_t m_iMusicVolume;            // 540: music volume in percent (0..100), window and video
 };
 
 static_assert(sizeof(bool) == 1, "the start-up record stores flags as single bytes");
@@ -143,18 +149,20 @@ constexpr SResolution kResolutions[kResolutionCount] = {
 // 3. Start-up variables (DEMOGL_SetVariable)
 // ---------------------------------------------------------------------------------------------
 
-constexpr int kVarShowStartupDialog = 1;   // bool: show the start-up dialog when a window and a person are there
-constexpr int kVarSwapInterval = 2;        // int: 0 free-running, 1 synchronised to the display
-constexpr int kVarDataSource = 3;          // int: 0 files under the data directory, 1 the data archive
-constexpr int kVarArchiveFile = 4;         // string: data archive file name
-constexpr int kVarScriptFile = 5;          // string: timeline script file name
-constexpr int kVarFullScreen = 6;          // bool: start in fullscreen
-constexpr int kVarPlayMusic = 7;           // bool: play the soundtrack
-constexpr int kVarShowLoadingBar = 8;      // bool: show the loading progress bar
-constexpr int kVarShowOverlay = 9;         // bool: show the frame-rate and timeline overlay
+constexpr int kVarShowStartupDialog = 1;   // bool: the start-up dialog, in a window run (not with --no-dialog)
+constexpr int kVarSwapInterval = 2;        // int: 0 free-running, 1 synchronised to the display (with byte 524)
+constexpr int kVarDataSource = 3;          // int: 0 files under the data directory; 1 the data archive, which
+                                           //      this library cannot read: loads that name it fail, reported
+constexpr int kVarArchiveFile = 4;         // string: the data archive's file name; kept, never opened
+constexpr int kVarScriptFile = 5;          // string: timeline script file name (--script overrides it)
+constexpr int kVarFullScreen = 6;          // bool: start in fullscreen (or byte 525; --windowed overrides)
+constexpr int kVarPlayMusic = 7;           // bool: play the soundtrack (with byte 523; --no-music overrides)
+constexpr int kVarShowLoadingBar = 8;      // bool: draw the loading bar (when DEMOGL_LoadingPBEnable enabled it)
+constexpr int kVarShowOverlay = 9;         // bool: the frame-rate and timeline overlay is on at the start (F1)
 constexpr int kVarEscapeEnds = 10;         // bool: Escape ends the show
-constexpr int kVarLoopShow = 11;           // bool: loop the show at its end
-constexpr int kVarWriteLogFile = 12;       // bool: write a log file beside standard error
+constexpr int kVarLoopShow = 11;           // bool: loop the show at its end (window runs only)
+constexpr int kVarWriteLogFile = 12;       // bool: every message line also goes to "<id>.log" in the user's
+                                           //      state folder (~/.local/state on Linux), appended
 
 constexpr int kDataSourceFiles = 0;
 constexpr int kDataSourceArchive = 1;
@@ -179,9 +187,10 @@ bool DEMOGL_EffectRegister(CEffect* pEffect, const char* pszName);
 // full-width bar 2 % high at the bottom. iEnable 0 switches the bar off.
 void DEMOGL_LoadingPBEnable(int iEnable, float fWidth, float fHeight, float fX, float fY);
 
-// The bar's look: bDrawBar draws the filled part; bBackgroundPicture draws the loading picture
-// behind it (none is shipped: a dark background is used); the bar is blended onto the screen
-// with glBlendFunc(uSrcBlend, uDstBlend) at fOpacity; bar colour and border colour in RGB.
+// The bar's look: bDrawBar draws the filled part; bBackgroundPicture is accepted and unused (no
+// loading picture exists: the screen behind the bar is black either way); the bar is blended
+// onto the screen with glBlendFunc(uSrcBlend, uDstBlend) at fOpacity; bar colour and border
+// colour in RGB.
 void DEMOGL_LoadingPBSetAppearance(bool bDrawBar, bool bBackgroundPicture, unsigned int uSrcBlend,
                                    unsigned int uDstBlend, float fOpacity, float fBarR, float fBarG,
                                    float fBarB, float fBorderR, float fBorderG, float fBorderB);
@@ -191,9 +200,10 @@ void DEMOGL_LoadingPBSetAppearance(bool bDrawBar, bool bBackgroundPicture, unsig
 // the loading bar, plays the show, and leaves the GL context open for DEMOGL_AppEnd.
 //   hInstance        the instance handed to WinMain
 //   pStartupDat      the start-up record (must stay valid until DEMOGL_AppEnd)
-//   pszAppId         names the window class, the log file ("<id>.log") and the settings file
+//   pszAppId         names the log file ("<id>.log", variable 12) and the settings file ("<id>.ini",
+//                    record byte 535); letters, digits, '.', '-' and '_' are kept, others become '_'
 //   bDebugMode       extra checks: glGetError after every effect call, named in a message
-//   ucVersionMajor   release version, major part, shown by --version
+//   ucVersionMajor   release version, major part, shown by --version beside the build's own version
 //   ucVersionMinor   release version, minor part
 //   iVersionBuild    release build number
 // Returns kAppRunOk when the show ran (to its end, Escape, window close or --frames),

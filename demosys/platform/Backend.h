@@ -1,16 +1,25 @@
-// The platform contract: one small interface, one file per backend.
-//   BackendEgl.cpp   headless OpenGL through EGL (Mesa's surfaceless platform)
-//   BackendSdl.cpp   an SDL2 window with a GL context
-//   BackendNull.cpp  no GL at all, for timeline tests
-// Every GL backend renders the show into an offscreen framebuffer of the chosen size
-// (RenderTarget); the window backend then shows it scaled to fit.
+// The platform contract: everything the show needs from the machine it runs on, behind one small
+// interface. A platform is a folder of its own under platform/ (sdl: a window, egl: headless GL,
+// null: no GL at all, for timeline tests); BackendChoice.cpp is the one place that picks them.
+//
+// A backend owns the window (if any) and its events, the GL context, presenting a frame, the
+// start-up dialog's event loop, drawing the overlay over the presented picture, and opening the
+// sound device. Every GL backend's show is drawn into an offscreen framebuffer of the chosen
+// size (RenderTarget); a window backend shows it scaled to fit, so the window's size never
+// changes what the effects see. Nobody outside the backend's folder knows the platform's types.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Win32Shim.h"
+
+class AudioDevice;
+class MusicStream;
+struct StartupChoices;
+struct StartupDialogModel;
+enum class DialogOutcome;
 
 struct BackendConfig
 {
@@ -19,6 +28,12 @@ struct BackendConfig
     bool fullscreen = false;
     int swapInterval = 1;
     std::string title = "Zarnovelt";
+    // The GL context's pixel format and the window's place, from the start-up record.
+    int colourBits = 32;            // 32: 8 bits a channel; 16: 5-6-5
+    bool depthBuffer = true;
+    bool stencilBuffer = false;
+    int displayIndex = 0;           // which display the window opens (and goes fullscreen) on
+    bool alwaysOnTop = false;
 };
 
 // What happened in the window since the last poll.
@@ -33,6 +48,9 @@ struct BackendEvents
     bool reload = false;        // R: reload the script
     bool toggleOverlay = false; // F1
     bool toggleFullscreen = false; // F11
+
+    // Adds what `more` says happened.
+    void Merge(const BackendEvents& more);
 };
 
 class Backend
@@ -43,7 +61,7 @@ public:
     // Creates the context (and window) and makes it current. False with a reason on failure.
     virtual bool Open(const BackendConfig& config, std::string* error) = 0;
 
-    // True when the backend has a GL context.
+    // True when the backend draws with GL (known before Open).
     virtual bool HasGl() const = 0;
 
     // True when a person can see the output (a window).
@@ -55,11 +73,12 @@ public:
     // Reads pending window events.
     virtual BackendEvents PollEvents() = 0;
 
-    // Shows the frame held in the offscreen framebuffer `framebuffer` (width x height):
-    // a window blits it scaled to fit with black bars and swaps; headless does nothing.
+    // Shows the frame held in the offscreen framebuffer `framebuffer` (width x height): a
+    // window blits it scaled to fit with black bars, draws the overlay over it and swaps;
+    // headless hands the frame to the driver as a swap would.
     virtual void Present(unsigned int framebuffer, int width, int height) = 0;
 
-    // The native window as an HWND (null when there is none).
+    // The native window as an HWND, for GetFocus (null when there is none).
     virtual HWND Window() const = 0;
 
     // Switches fullscreen on or off (window only).
@@ -72,17 +91,27 @@ public:
     // display), fullscreen and the swap interval. Window only.
     virtual void Reconfigure(const BackendConfig& config) { (void)config; }
 
-    // Called by Present after the frame is in the window and before it is shown, with the
-    // window's framebuffer bound: draws what only the window shows (the overlay). May be empty.
-    virtual void SetPresentHook(std::function<void()> hook) { (void)hook; }
+    // Runs the start-up dialog in the window until Start or Quit, starting from *choices and
+    // leaving the person's choices there. A backend without a window starts at once.
+    virtual DialogOutcome RunStartupDialog(const StartupDialogModel& model, StartupChoices* choices);
+
+    // The overlay's lines of text, drawn by Present over the picture in the window (never into
+    // the offscreen frame, so neither effects nor captures see it). Empty: no overlay. An empty
+    // line separates groups.
+    virtual void SetOverlay(std::vector<std::string> lines) { (void)lines; }
+
+    // Opens the sound device for `stream`, paused at the stream's position. Null with a
+    // one-line reason when the platform has none.
+    virtual std::unique_ptr<AudioDevice> OpenAudio(std::unique_ptr<MusicStream> stream, std::string* error);
+
+    // Shows a message to the person at the window and waits for it to be dismissed, where the
+    // platform does that (the text is on standard error already). Does nothing by default.
+    virtual void ShowMessage(const std::string& text, const std::string& caption)
+    {
+        (void)text;
+        (void)caption;
+    }
 
     // Releases the context and window.
     virtual void Close() = 0;
 };
-
-std::unique_ptr<Backend> CreateEglBackend();
-std::unique_ptr<Backend> CreateSdlBackend();
-std::unique_ptr<Backend> CreateNullBackend();
-
-// True when a display is available for a window (DISPLAY or WAYLAND_DISPLAY set).
-bool DisplayAvailable();

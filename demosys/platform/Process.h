@@ -1,6 +1,6 @@
 // What the library asks of the operating system besides a window: the process's start (its
 // arguments, its instance handle), where the executable lives, its memory, its environment.
-// One implementation per platform: platform/linux/LinuxProcess.cpp, platform/win32/Win32Process.cpp.
+// One implementation per platform: platform/posix/PosixProcess.cpp, platform/win32/Win32Process.cpp.
 #pragma once
 
 #include <string>

@@ -6,7 +6,7 @@
 
 RenderTarget::~RenderTarget() { Destroy(); }
 
-bool RenderTarget::Create(int width, int height, std::string* error)
+bool RenderTarget::Create(int width, int height, const RenderTargetFormat& format, std::string* error)
 {
     Destroy();
     GlFunctions& gl = Gl();
@@ -16,13 +16,20 @@ bool RenderTarget::Create(int width, int height, std::string* error)
     gl.BindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
     gl.GenRenderbuffers(1, &m_colour);
     gl.BindRenderbuffer(GL_RENDERBUFFER, m_colour);
-    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    gl.RenderbufferStorage(GL_RENDERBUFFER, format.colourBits >= 24 ? GL_RGBA8 : GL_RGB565, width, height);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colour);
-    gl.GenRenderbuffers(1, &m_depthStencil);
-    gl.BindRenderbuffer(GL_RENDERBUFFER, m_depthStencil);
-    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthStencil);
-    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthStencil);
+    if (format.depth || format.stencil)
+    {
+        // One packed buffer serves both; a depth-only target keeps the same 24 depth bits.
+        gl.GenRenderbuffers(1, &m_depthStencil);
+        gl.BindRenderbuffer(GL_RENDERBUFFER, m_depthStencil);
+        gl.RenderbufferStorage(GL_RENDERBUFFER, format.stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT24, width,
+                               height);
+        if (format.depth)
+            gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthStencil);
+        if (format.stencil)
+            gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthStencil);
+    }
     gl.BindRenderbuffer(GL_RENDERBUFFER, 0);
     if (gl.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
     {

@@ -1,22 +1,19 @@
 // The process entry point: reads the command line (it settles what the start-up dialog would
-// ask), moves into the data directory and calls the demo's WinMain, as the system's own start-up
-// code calls it for a Windows program. The exit status tells scripts whether the show ran.
+// ask), moves into the data directory and calls the demo's WinMain, as the system's start-up
+// code calls it for any Windows program. The exit status tells scripts whether the show ran.
+//
+// On Windows this main is what the C runtime's start-up calls for the GUI program (in place of
+// mingw-w64's own that would only call WinMain): the arguments come from the process's wide
+// command line, and --help and errors reach the console the program was started from.
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "api/Library.h"
+#include "api/Options.h"
 #include "platform/Process.h"
-#include "show/Options.h"
 #include "support/Profiler.h"
-
-#ifndef ZARNOVELT_VERSION
-#define ZARNOVELT_VERSION "unknown"
-#endif
-
-// Set by DEMOGL_AppRun: whether the show could run, and the texts --version prints.
-int LastAppRunStatus();
 
 namespace {
 
@@ -70,9 +67,9 @@ int main(int argc, char** argv)
         return 1;
     }
     Library().options = options;
-    Library().optionsGiven = true;
 
     char commandLine[] = "";
     WinMain(start.instance, nullptr, commandLine, start.showMode);
-    return LastAppRunStatus();
+    // WinMain always returns 0; whether the show could run is the library's to tell.
+    return Library().lastRunStatus;
 }

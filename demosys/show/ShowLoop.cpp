@@ -1,101 +1,27 @@
-// The show loop: clock, timeline, drawing, presenting, capturing and the window's controls.
-//
-//   1. the clock: exact, the sound device, or a steady clock
-//   2. per-frame statistics for the overlay
-//   3. PlayShow: the loop, seeks, reloads, the end of the show
 #include "show/ShowLoop.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <memory>
 #include <thread>
 
+#include "DemoGL.h"
+#include "api/Scheduler.h"
 #include "audio/AudioDevice.h"
+#include "audio/Soundtrack.h"
+#include "capture/Capture.h"
 #include "capture/FrameReadback.h"
-#include "ui/Overlay.h"
-#include "support/Profiler.h"
+#include "platform/RenderTarget.h"
 #include "show/ShowClock.h"
-#include "show/TimelinePlayer.h"
+#include "support/Profiler.h"
+#include "support/Report.h"
 
 namespace {
 
 constexpr int64_t kSeekStepMs = 5000;
 
-// ---------------------------------------------------------------------------------------------
-// 1. The clock
-// ---------------------------------------------------------------------------------------------
-
-struct ClockSource
-{
-    std::unique_ptr<AudioDevice> device;
-    std::unique_ptr<ShowClock> clock;
-    bool followsMusic = false;
-
-    void Reset()
-    {
-        clock.reset();
-        device.reset();
-        followsMusic = false;
-    }
-};
-
-// Headless runs and captures use the exact frame clock. In a window the music, when there is
-// some and it is to be heard, plays through the sound device and the clock follows it; without
-// music or without a device the clock is a steady one.
-void MakeClock(const ShowContext& ctx, int64_t startMs, ClockSource* source)
-{
-    source->Reset();
-    if (ctx.exactClock)
-    {
-        source->clock = std::make_unique<ExactClock>(ctx.fpsNumerator, ctx.fpsDenominator, startMs);
-        return;
-    }
-    if (ctx.useSoundDevice && ctx.musicAudible && ctx.soundtrack->HasMusic())
-    {
-        auto device = std::make_unique<AudioDevice>();
-        std::string error;
-        if (device->Open(ctx.soundtrack->Stream(startMs, ctx.musicVolume, true), &error))
-        {
-            source->device = std::move(device);
-            source->clock = std::make_unique<MusicClock>(*source->device);
-            source->followsMusic = true;
-            return;
-        }
-        std::fprintf(stderr, "Warning: %s; the show runs silent\n", error.c_str());
-    }
-    source->clock = std::make_unique<MonotonicClock>(startMs);
-}
-
-// ---------------------------------------------------------------------------------------------
-// 2. Frame statistics
-// ---------------------------------------------------------------------------------------------
-
-class FrameStats
-{
-public:
-    void FrameDone()
-    {
-        const auto now = std::chrono::steady_clock::now();
-        if (m_started)
-        {
-            const double ms = std::chrono::duration<double, std::milli>(now - m_last).count();
-            // A smoothed frame time keeps the numbers readable.
-            m_frameMs = m_frameMs <= 0.0 ? ms : m_frameMs * 0.9 + ms * 0.1;
-        }
-        m_started = true;
-        m_last = now;
-    }
-    double FrameMs() const { return m_frameMs; }
-    double FramesPerSecond() const { return m_frameMs > 0.0 ? 1000.0 / m_frameMs : 0.0; }
-
-private:
-    bool m_started = false;
-    std::chrono::steady_clock::time_point m_last;
-    double m_frameMs = 0.0;
-};
+// A notice stays on the overlay this long.
+constexpr auto kMessageTime = std::chrono::seconds(8);
 
 std::vector<std::string> LayerLines(const Scheduler& scheduler)
 {
@@ -117,237 +43,313 @@ std::vector<std::string> LayerLines(const Scheduler& scheduler)
     return lines;
 }
 
-void Merge(BackendEvents& into, const BackendEvents& more)
-{
-    into.quit |= more.quit;
-    into.escape |= more.escape;
-    into.space |= more.space;
-    into.left |= more.left;
-    into.right |= more.right;
-    into.home |= more.home;
-    into.reload |= more.reload;
-    into.toggleOverlay |= more.toggleOverlay;
-    into.toggleFullscreen |= more.toggleFullscreen;
-}
-
 } // namespace
 
-// ---------------------------------------------------------------------------------------------
-// 3. PlayShow
-// ---------------------------------------------------------------------------------------------
-
-int PlayShow(ShowContext& ctx, Timeline timeline)
+ShowLoop::ShowLoop(const ShowSettings& settings, const ShowParts& parts, Timeline timeline)
+    : m_settings(settings), m_parts(parts), m_player(*parts.scheduler, std::move(timeline))
 {
-    Backend& backend = *ctx.backend;
-    const bool hasGl = ctx.target != nullptr;
-    TimelinePlayer player(*ctx.scheduler, std::move(timeline));
-    int64_t endMs = ctx.soundtrack->ShowEndMs(player.Script());
-
-    ClockSource source;
-    MakeClock(ctx, ctx.startMs, &source);
-
-    std::unique_ptr<CaptureProgress> progress;
-    FrameReadback readback;
-    if (ctx.sink != nullptr)
-    {
-        progress = std::make_unique<CaptureProgress>(
-            ctx.captureName,
-            CaptureFrameCount(ctx.startMs, endMs, ctx.fpsNumerator, ctx.fpsDenominator, ctx.frameLimit));
-        if (hasGl)
-            readback.Create(ctx.width, ctx.height);
-    }
-
+    m_endMs = m_parts.soundtrack->ShowEndMs(m_player.Script());
     // The overlay is drawn by the window's Present, over the scaled picture.
-    bool overlayOn = ctx.showOverlay && ctx.ui != nullptr;
-    OverlayInfo overlay;
-    FrameStats stats;
-    std::string message;
-    auto messageTime = std::chrono::steady_clock::now();
-    if (ctx.ui != nullptr)
-        backend.SetPresentHook([&] {
-            if (overlayOn && ctx.ui->IsReady())
-                DrawOverlay(*ctx.ui, overlay);
-        });
+    m_overlayOn = m_settings.showOverlay && m_parts.backend->IsInteractive();
+}
 
-    bool paused = false;
-    bool redraw = false;
-    auto seekTo = [&](int64_t targetMs) {
-        targetMs = std::clamp<int64_t>(targetMs, 0, std::max<int64_t>(endMs, 0));
-        player.SeekTo(targetMs);
-        source.clock->Seek(targetMs);
-        redraw = true;
-    };
-    auto notify = [&](const std::string& text) {
-        message = text;
-        messageTime = std::chrono::steady_clock::now();
-    };
-    auto reload = [&] {
-        Timeline fresh;
+ShowLoop::~ShowLoop()
+{
+    m_parts.backend->SetOverlay({});
+    DropClock();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The clock
+// ---------------------------------------------------------------------------------------------
+
+void ShowLoop::MakeClock(int64_t startMs)
+{
+    DropClock();
+    if (m_settings.exactClock)
+    {
+        m_clock = std::make_unique<ExactClock>(m_settings.fpsNumerator, m_settings.fpsDenominator, startMs);
+        return;
+    }
+    if (m_settings.useSoundDevice && m_settings.musicAudible && m_parts.soundtrack->HasMusic())
+    {
         std::string error;
-        if (!LoadTimeline(ctx.scriptPath, ctx.scriptPath,
-                          [&](const std::string& name) { return ctx.scheduler->HasEffect(name); }, &fresh, &error))
+        m_device = m_parts.backend->OpenAudio(m_parts.soundtrack->Stream(startMs, m_settings.musicVolume, true), &error);
+        if (m_device)
         {
-            std::fprintf(stderr, "Error: %s\nThe script was not reloaded; the old one plays on.\n", error.c_str());
-            notify("not reloaded: " + error);
+            m_clock = std::make_unique<MusicClock>(*m_device);
+            m_clockFollowsMusic = true;
             return;
         }
-        const int64_t at = player.CurrentTime();
-        const bool musicChanged = fresh.musicFile != player.Script().musicFile;
-        if (musicChanged)
-        {
-            source.Reset();
-            ctx.soundtrack->Load(fresh, ctx.scriptPath);
-        }
-        player.Replace(std::move(fresh), at);
-        endMs = ctx.soundtrack->ShowEndMs(player.Script());
-        if (musicChanged)
-        {
-            MakeClock(ctx, at, &source);
-            source.clock->Start();
-            source.clock->SetPaused(paused);
-        }
-        else
-        {
-            source.clock->Seek(at);
-        }
-        std::fprintf(stderr, "Reloaded %s at %s\n", ctx.scriptPath.c_str(), FormatDemoTime(at).c_str());
-        notify("reloaded at " + FormatDemoTime(at));
-        redraw = true;
-    };
+        ReportWarning(error + "; the show runs silent");
+    }
+    m_clock = std::make_unique<MonotonicClock>(startMs);
+}
 
-    bool writeFailed = false;
-    int64_t framesRendered = 0;
-    std::vector<uint8_t> frame;
-    source.clock->Start();
-    for (int64_t frameIndex = 0; ctx.frameLimit < 0 || frameIndex < ctx.frameLimit; ++frameIndex)
+void ShowLoop::DropClock()
+{
+    m_clock.reset();
+    m_device.reset();
+    m_clockFollowsMusic = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The controls
+// ---------------------------------------------------------------------------------------------
+
+bool ShowLoop::Controls(const BackendEvents& events)
+{
+    if (events.quit || (events.escape && m_settings.escapeEnds))
+        return false;
+    if (events.space)
+    {
+        m_paused = !m_paused;
+        m_clock->SetPaused(m_paused);
+    }
+    if (events.home)
+        SeekTo(0);
+    else if (events.left)
+        SeekTo(m_player.CurrentTime() - kSeekStepMs);
+    else if (events.right)
+        SeekTo(m_player.CurrentTime() + kSeekStepMs);
+    if (events.reload)
+        Reload();
+    if (events.toggleOverlay && m_parts.backend->IsInteractive())
+        m_overlayOn = !m_overlayOn;
+    if (events.toggleFullscreen)
+        m_parts.backend->SetFullscreen(!m_parts.backend->IsFullscreen());
+    return true;
+}
+
+void ShowLoop::SeekTo(int64_t targetMs)
+{
+    targetMs = std::clamp<int64_t>(targetMs, 0, std::max<int64_t>(m_endMs, 0));
+    m_player.SeekTo(targetMs);
+    m_clock->Seek(targetMs);
+    m_redraw = true;
+}
+
+void ShowLoop::Notify(const std::string& text)
+{
+    m_message = text;
+    m_messageTime = std::chrono::steady_clock::now();
+}
+
+void ShowLoop::Reload()
+{
+    Timeline fresh;
+    std::string error;
+    const std::string& script = m_settings.scriptPath;
+    Scheduler& scheduler = *m_parts.scheduler;
+    if (!LoadTimeline(script, script, [&](const std::string& name) { return scheduler.HasEffect(name); }, &fresh,
+                      &error))
+    {
+        ReportError(error + "\nThe script was not reloaded; the old one plays on.");
+        Notify("not reloaded: " + error);
+        return;
+    }
+    const int64_t at = m_player.CurrentTime();
+    const bool musicChanged = fresh.musicFile != m_player.Script().musicFile;
+    if (musicChanged)
+    {
+        DropClock();
+        m_parts.soundtrack->Load(fresh, script);
+    }
+    m_player.Replace(std::move(fresh), at);
+    m_endMs = m_parts.soundtrack->ShowEndMs(m_player.Script());
+    if (musicChanged)
+    {
+        MakeClock(at);
+        m_clock->Start();
+        m_clock->SetPaused(m_paused);
+    }
+    else
+    {
+        m_clock->Seek(at);
+    }
+    ReportNotice("Reloaded " + script + " at " + FormatDemoTime(at));
+    Notify("reloaded at " + FormatDemoTime(at));
+    m_redraw = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// One frame
+// ---------------------------------------------------------------------------------------------
+
+ShowLoop::Advance ShowLoop::AdvanceTimeline(int64_t now)
+{
+    Profiler::FrameAt(now);
+    m_player.AdvanceTo(now);
+    if (!m_player.Ended() && now < m_endMs)
+        return Advance::Draw;
+    if (m_settings.loop && !m_settings.exactClock)
+    {
+        SeekTo(0);
+        return Advance::Loop;
+    }
+    return Advance::End;
+}
+
+void ShowLoop::UpdateOverlay(int64_t now)
+{
+    if (!m_parts.backend->IsInteractive())
+        return;
+    if (!m_overlayOn)
+    {
+        m_parts.backend->SetOverlay({});
+        return;
+    }
+    OverlayInfo info;
+    info.frameMs = m_frameMs;
+    info.framesPerSecond = m_frameMs > 0.0 ? 1000.0 / m_frameMs : 0.0;
+    info.demoTimeMs = now;
+    info.endTimeMs = m_endMs;
+    info.paused = m_paused;
+    info.musicClock = m_clockFollowsMusic;
+    info.layers = LayerLines(*m_parts.scheduler);
+    if (std::chrono::steady_clock::now() - m_messageTime > kMessageTime)
+        m_message.clear();
+    info.message = m_message;
+    m_parts.backend->SetOverlay(OverlayLines(info));
+}
+
+void ShowLoop::Draw(int64_t now)
+{
+    if (m_parts.target != nullptr)
+        m_parts.target->Bind();
+    m_parts.scheduler->RenderFrame(now);
+    if (m_parts.target != nullptr && Profiler::Enabled())
+    {
+        // The frame's time includes its rasterisation only when it is waited for.
+        const Profiler::Scope driver(Profiler::kDriver);
+        glFinish();
+    }
+    CountFrame();
+}
+
+void ShowLoop::CountFrame()
+{
+    // A smoothed frame time keeps the overlay's numbers readable.
+    const auto time = std::chrono::steady_clock::now();
+    if (m_framesCounted)
+    {
+        const double ms = std::chrono::duration<double, std::milli>(time - m_lastFrameTime).count();
+        m_frameMs = m_frameMs <= 0.0 ? ms : m_frameMs * 0.9 + ms * 0.1;
+    }
+    m_framesCounted = true;
+    m_lastFrameTime = time;
+}
+
+bool ShowLoop::CaptureFrame()
+{
+    // A written frame's buffer, so reading back allocates nothing.
+    if (m_frame.empty())
+        m_frame = m_parts.sink->SpareBuffer();
+    if (m_readback->Read(&m_frame))
+    {
+        if (!m_parts.sink->Write(std::move(m_frame)))
+            return false;
+        m_frame.clear();
+    }
+    ++m_framesRendered;
+    m_progress->Update(m_framesRendered);
+    return true;
+}
+
+void ShowLoop::Present()
+{
+    const Profiler::Scope driver(Profiler::kDriver);
+    m_parts.backend->Present(m_parts.target->Framebuffer(), m_settings.width, m_settings.height);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The loop
+// ---------------------------------------------------------------------------------------------
+
+int ShowLoop::Play()
+{
+    const bool hasGl = m_parts.target != nullptr;
+    MakeClock(m_settings.startMs);
+    if (m_parts.sink != nullptr)
+    {
+        m_progress = std::make_unique<CaptureProgress>(
+            m_settings.captureName, CaptureFrameCount(m_settings.startMs, m_endMs, m_settings.fpsNumerator,
+                                                      m_settings.fpsDenominator, m_settings.frameLimit));
+        m_readback = std::make_unique<FrameReadback>();
+        if (hasGl)
+            m_readback->Create(m_settings.width, m_settings.height);
+    }
+
+    m_clock->Start();
+    for (int64_t frameIndex = 0; m_settings.frameLimit < 0 || frameIndex < m_settings.frameLimit; ++frameIndex)
     {
         Profiler::BeginFrame(frameIndex);
-        BackendEvents events = backend.PollEvents();
-        if (Library().testEvents)
-            Merge(events, Library().testEvents(frameIndex));
-        if (events.quit || (events.escape && ctx.escapeEnds))
+        if (!Controls(m_parts.backend->PollEvents()))
             break;
-        if (events.space)
-        {
-            paused = !paused;
-            source.clock->SetPaused(paused);
-        }
-        if (events.home)
-            seekTo(0);
-        else if (events.left)
-            seekTo(player.CurrentTime() - kSeekStepMs);
-        else if (events.right)
-            seekTo(player.CurrentTime() + kSeekStepMs);
-        if (events.reload)
-            reload();
-        if (events.toggleOverlay && ctx.ui != nullptr)
-            overlayOn = !overlayOn;
-        if (events.toggleFullscreen)
-            backend.SetFullscreen(!backend.IsFullscreen());
 
         // The effects never see time run backwards between seeks, even when the device clock
         // lands a millisecond short of a seek's target.
-        const int64_t now = std::max(source.clock->FrameTime(), player.CurrentTime());
-        Profiler::FrameAt(now);
-        player.AdvanceTo(now);
-        if (player.Ended() || now >= endMs)
-        {
-            if (ctx.loop && !ctx.exactClock)
-            {
-                seekTo(0);
-                continue;
-            }
+        const int64_t now = std::max(m_clock->FrameTime(), m_player.CurrentTime());
+        const Advance advance = AdvanceTimeline(now);
+        if (advance == Advance::End)
             break;
-        }
+        if (advance == Advance::Loop)
+            continue;
+        UpdateOverlay(now);
 
-        if (ctx.ui != nullptr)
-        {
-            overlay.framesPerSecond = stats.FramesPerSecond();
-            overlay.frameMs = stats.FrameMs();
-            overlay.demoTimeMs = now;
-            overlay.endTimeMs = endMs;
-            overlay.paused = paused;
-            overlay.musicClock = source.followsMusic;
-            overlay.layers = LayerLines(*ctx.scheduler);
-            if (std::chrono::steady_clock::now() - messageTime > std::chrono::seconds(8))
-                message.clear();
-            overlay.message = message;
-        }
-
-        if (paused && !redraw)
+        if (m_paused && !m_redraw)
         {
             // The last frame stays on screen; nothing is drawn and no effect time passes.
-            stats.FrameDone();
+            CountFrame();
             if (hasGl)
-                backend.Present(ctx.target->Framebuffer(), ctx.width, ctx.height);
+                Present();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
-        redraw = false;
+        m_redraw = false;
 
-        if (hasGl)
-            ctx.target->Bind();
-        ctx.scheduler->RenderFrame(now);
-        if (hasGl && Profiler::Enabled())
-        {
-            // The frame's time includes its rasterisation only when it is waited for.
-            const Profiler::Scope driver(Profiler::kDriver);
-            glFinish();
-        }
-        stats.FrameDone();
+        Draw(now);
         if (!hasGl)
         {
             Profiler::EndFrame();
             continue;
         }
-        if (ctx.sink != nullptr)
+        if (m_parts.sink != nullptr && !CaptureFrame())
         {
-            // A written frame's buffer, so reading back allocates nothing.
-            if (frame.empty())
-                frame = ctx.sink->SpareBuffer();
-            if (readback.Read(&frame))
-            {
-                if (!ctx.sink->Write(std::move(frame)))
-                {
-                    writeFailed = true;
-                    break;
-                }
-                frame.clear();
-            }
-            ++framesRendered;
-            progress->Update(framesRendered);
+            m_writeFailed = true;
+            break;
         }
-        {
-            const Profiler::Scope driver(Profiler::kDriver);
-            backend.Present(ctx.target->Framebuffer(), ctx.width, ctx.height);
-        }
+        Present();
         Profiler::EndFrame();
     }
+    return Finish();
+}
 
-    if (ctx.sink != nullptr && hasGl)
+int ShowLoop::Finish()
+{
+    if (m_parts.sink != nullptr && m_parts.target != nullptr)
     {
-        while (!writeFailed && readback.Drain(&frame))
+        while (!m_writeFailed && m_readback->Drain(&m_frame))
         {
-            if (!ctx.sink->Write(std::move(frame)))
-                writeFailed = true;
-            frame.clear();
+            if (!m_parts.sink->Write(std::move(m_frame)))
+                m_writeFailed = true;
+            m_frame.clear();
         }
-        readback.Destroy();
+        m_readback->Destroy();
     }
-    backend.SetPresentHook(nullptr);
-    ctx.scheduler->StopAll();
-    source.Reset();
+    m_parts.backend->SetOverlay({});
+    m_parts.scheduler->StopAll();
+    DropClock();
 
-    if (ctx.sink != nullptr)
+    if (m_parts.sink == nullptr)
+        return kAppRunOk;
+    std::string error;
+    const bool finished = m_parts.sink->Finish(&error);
+    m_progress->Finish(m_framesRendered);
+    if (!finished || m_writeFailed)
     {
-        std::string error;
-        const bool finished = ctx.sink->Finish(&error);
-        progress->Finish(framesRendered);
-        if (!finished || writeFailed)
-        {
-            std::fprintf(stderr, "zarnovelt: %s\n", error.empty() ? "the capture could not be written" : error.c_str());
-            return kAppRunFailed;
-        }
+        ReportFailure(error.empty() ? "the capture could not be written" : error);
+        return kAppRunFailed;
     }
     return kAppRunOk;
 }

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "api/Scheduler.h"
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 class TimelinePlayer
 {

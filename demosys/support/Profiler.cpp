@@ -1,4 +1,5 @@
 #include "support/Profiler.h"
+#include "support/Report.h"
 
 #include <algorithm>
 #include <chrono>
@@ -244,7 +245,7 @@ void Report()
     FILE* out = toStderr ? stderr : std::fopen(state.path.c_str(), "w");
     if (out == nullptr)
     {
-        std::fprintf(stderr, "Warning: cannot write the profile to \"%s\"\n", state.path.c_str());
+        ReportWarning("cannot write the profile to \"" + state.path + "\"");
     }
     else
     {

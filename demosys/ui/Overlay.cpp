@@ -1,7 +1,5 @@
 #include "ui/Overlay.h"
 
-#include <imgui.h>
-
 #include <cinttypes>
 #include <cstdio>
 
@@ -15,32 +13,23 @@ std::string FormatDemoTime(int64_t timeMs)
     return text;
 }
 
-void DrawOverlay(WindowUi& ui, const OverlayInfo& info)
+std::vector<std::string> OverlayLines(const OverlayInfo& info)
 {
-    if (!ui.IsReady())
-        return;
-    ui.BeginFrame();
-    ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f), ImGuiCond_Always);
-    ImGui::SetNextWindowBgAlpha(0.6f);
-    ImGui::Begin("##overlay", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
-                     ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoInputs);
-    ImGui::Text("%.1f fps  %.2f ms", info.framesPerSecond, info.frameMs);
-    ImGui::Text("time %s / %s%s", FormatDemoTime(info.demoTimeMs).c_str(), FormatDemoTime(info.endTimeMs).c_str(),
-                info.paused ? "  (paused)" : "");
-    ImGui::Text("clock: %s", info.musicClock ? "sound device" : "steady clock");
-    ImGui::Separator();
+    std::vector<std::string> lines;
+    char text[160];
+    std::snprintf(text, sizeof(text), "%.1f fps  %.2f ms", info.framesPerSecond, info.frameMs);
+    lines.push_back(text);
+    lines.push_back("time " + FormatDemoTime(info.demoTimeMs) + " / " + FormatDemoTime(info.endTimeMs) +
+                    (info.paused ? "  (paused)" : ""));
+    lines.push_back(std::string("clock: ") + (info.musicClock ? "sound device" : "steady clock"));
+    lines.push_back("");
     if (info.layers.empty())
-        ImGui::TextDisabled("no effect running");
-    for (const std::string& layer : info.layers)
-        ImGui::TextUnformatted(layer.c_str());
+        lines.push_back("no effect running");
+    lines.insert(lines.end(), info.layers.begin(), info.layers.end());
     if (!info.message.empty())
     {
-        ImGui::Separator();
-        ImGui::PushTextWrapPos(ImGui::GetFontSize() * 30.0f);
-        ImGui::TextUnformatted(info.message.c_str());
-        ImGui::PopTextWrapPos();
+        lines.push_back("");
+        lines.push_back(info.message);
     }
-    ImGui::End();
-    ui.Render();
+    return lines;
 }

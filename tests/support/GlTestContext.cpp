@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/Backend.h"
+#include "platform/CurrentContext.h"
+#include "platform/egl/EglBackend.h"
 #include "platform/GlFunctions.h"
 #include "codecs/ImageCodec.h"
-#include "api/Library.h"
 #include "platform/RenderTarget.h"
 
 namespace {
@@ -68,14 +68,14 @@ bool Create(int width, int height, std::string* error)
         if (!backend->Open(BackendConfig{}, error))
             return false;
         g_backend = backend.release();
-        Library().backend = g_backend;
+        SetCurrentBackend(g_backend);
         if (!Gl().Load())
         {
             *error = "the GL context lacks framebuffer objects";
             return false;
         }
     }
-    Library().backend = g_backend;
+    SetCurrentBackend(g_backend);
     if (g_target.Width() != width || g_target.Height() != height || g_target.Framebuffer() == 0)
         if (!g_target.Create(width, height, error))
             return false;

@@ -14,6 +14,7 @@
 #include "CameraMath.h"
 #include "GlTestContext.h"
 #include "api/Library.h"
+#include "support/Report.h"
 
 inline Matrix4 ReadMatrix(GLenum which)
 {
@@ -55,11 +56,13 @@ class MessageRecorder
 public:
     MessageRecorder()
     {
-        SetMessageHook([this](const std::string& text, const std::string& caption) {
+        SetReportSink([this](ReportKind kind, const std::string& text, const std::string& caption) {
+            if (kind != ReportKind::MessageBox)
+                return;
             m_messages.emplace_back(text, caption);
         });
     }
-    ~MessageRecorder() { SetMessageHook(nullptr); }
+    ~MessageRecorder() { SetReportSink(nullptr); }
 
     const std::vector<std::pair<std::string, std::string>>& Messages() const { return m_messages; }
 

@@ -93,3 +93,23 @@ std::vector<uint8_t> ReadTestFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_name(name)
+{
+    const char* previous = std::getenv(name);
+    m_had = previous != nullptr;
+    if (m_had)
+        m_previous = previous;
+    if (value != nullptr)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    if (m_had)
+        setenv(m_name.c_str(), m_previous.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
+}

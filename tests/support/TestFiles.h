@@ -63,3 +63,18 @@ int RunCommand(const std::string& command, std::string* output);
 
 // Reads a whole file; empty when it cannot be read.
 std::vector<uint8_t> ReadTestFile(const std::string& path);
+
+// Sets (or, with a null value, removes) one environment variable for the life of the object.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_previous;
+    bool m_had = false;
+};

@@ -1,6 +1,7 @@
 // assetgen: writes every data file the demo reads into one directory, from code alone.
 //
 //   assetgen DATA_DIR [--review REVIEW_DIR]
+//   assetgen --resources DIR      the Windows executable's banner and icon (Resources.h)
 //
 // The work is split into independent pieces run on two threads, each piece filling its own
 // list of files; the lists are merged in a fixed order and written at the end, so the files
@@ -23,6 +24,7 @@
 #include "Models.h"
 #include "Music.h"
 #include "Output.h"
+#include "Resources.h"
 #include "Script.h"
 #include "Terrain.h"
 
@@ -31,7 +33,7 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR]\n");
+    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR]\n       assetgen --resources DIR\n");
     return 2;
 }
 
@@ -56,6 +58,21 @@ int main(int argc, char** argv)
 {
     std::string dataDir;
     std::string reviewDir;
+    if (argc == 3 && std::string(argv[1]) == "--resources")
+    {
+        std::string error;
+        std::string message;
+        Guarded([&] {
+            if (!WriteProgramResources(argv[2], &error))
+                message = error;
+        }, &message);
+        if (!message.empty())
+        {
+            std::fprintf(stderr, "assetgen: %s\n", message.c_str());
+            return 1;
+        }
+        return 0;
+    }
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "codecs/CodecCommon.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -201,8 +202,9 @@ bool ReadPngRgba(const std::string& path, int* width, int* height, std::vector<u
     if (width == nullptr || height == nullptr || rgba == nullptr)
         return CodecFail(error, "nowhere to put the picture");
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes))
-        return CodecFail(error, "cannot open " + path + ": " + std::strerror(errno));
+    const WholeFileResult read = ReadWholeFile(path, &bytes);
+    if (!read.ok)
+        return CodecFail(error, "cannot open " + path + ": " + read.Reason(kMaxDataFileBytes));
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0)
         return CodecFail(error, path + " is not a PNG file");

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "platform/Backend.h"
+#include "platform/egl/EglBackend.h"
 
 namespace {
 

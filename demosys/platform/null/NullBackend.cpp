@@ -1,6 +1,6 @@
-// No GL at all: the timeline and the scheduler run, effects are called, nothing is drawn.
-// Used by tests of the script and the lifecycle.
-#include "platform/Backend.h"
+
+
+#include "platform/null/NullBackend.h"
 
 namespace {
 

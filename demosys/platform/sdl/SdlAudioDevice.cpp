@@ -1,36 +1,52 @@
 // SDL2 audio output. The callback renders the stream straight into the device's buffer and tells
 // the clock how many samples it took; seeks hold the device lock so the callback never sees a
 // half-moved stream.
-#include "audio/AudioDevice.h"
+#include "platform/sdl/SdlAudioDevice.h"
 
 #include <SDL2/SDL.h>
 
 #include <cstring>
 
-struct AudioDevice::Impl
-{
-    std::unique_ptr<MusicStream> stream;
-    std::unique_ptr<AudioClock> clock;
-    SDL_AudioDeviceID device = 0;
-    bool audioInitialised = false;
-    int rate = 0;
-    int64_t bufferSamples = 0;
-    bool paused = true;
+#include "audio/AudioClock.h"
 
-    static void Callback(void* user, Uint8* bytes, int length)
-    {
-        Impl& impl = *static_cast<Impl*>(user);
-        const size_t frames = static_cast<size_t>(length) / (sizeof(int16_t) * kMusicChannels);
-        impl.stream->Render(reinterpret_cast<int16_t*>(bytes), frames);
-        impl.clock->OnConsumed(static_cast<int64_t>(frames), std::chrono::steady_clock::now());
-    }
+namespace {
+
+class SdlAudioDevice : public AudioDevice
+{
+public:
+    ~SdlAudioDevice() override { Close(); }
+
+    bool Open(std::unique_ptr<MusicStream> stream, std::string* error);
+    void SetPaused(bool paused) override;
+    void Seek(int64_t position) override;
+    int64_t Position() override;
+    int64_t Consumed() override;
+    int SampleRate() const override { return m_rate; }
+    int64_t BufferSamples() const override { return m_bufferSamples; }
+    void Close();
+
+private:
+    static void Callback(void* user, Uint8* bytes, int length);
+
+    std::unique_ptr<MusicStream> m_stream;
+    std::unique_ptr<AudioClock> m_clock;
+    SDL_AudioDeviceID m_device = 0;
+    bool m_audioInitialised = false;
+    int m_rate = 0;
+    int64_t m_bufferSamples = 0;
+    bool m_paused = true;
 };
 
-AudioDevice::AudioDevice() : m_impl(std::make_unique<Impl>()) {}
 
-AudioDevice::~AudioDevice() { Close(); }
+void SdlAudioDevice::Callback(void* user, Uint8* bytes, int length)
+{
+    SdlAudioDevice& device = *static_cast<SdlAudioDevice*>(user);
+    const size_t frames = static_cast<size_t>(length) / (sizeof(int16_t) * kMusicChannels);
+    device.m_stream->Render(reinterpret_cast<int16_t*>(bytes), frames);
+    device.m_clock->OnConsumed(static_cast<int64_t>(frames), std::chrono::steady_clock::now());
+}
 
-bool AudioDevice::Open(std::unique_ptr<MusicStream> stream, std::string* error)
+bool SdlAudioDevice::Open(std::unique_ptr<MusicStream> stream, std::string* error)
 {
     Close();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -38,7 +54,7 @@ bool AudioDevice::Open(std::unique_ptr<MusicStream> stream, std::string* error)
         *error = std::string("no sound: ") + SDL_GetError();
         return false;
     }
-    m_impl->audioInitialised = true;
+    m_audioInitialised = true;
     // A real driver without any output device would only print its own complaints on open;
     // the test drivers (dummy, disk) have no devices to list and are opened as they are.
     const char* driver = SDL_GetCurrentAudioDriver();
@@ -54,64 +70,70 @@ bool AudioDevice::Open(std::unique_ptr<MusicStream> stream, std::string* error)
     wanted.format = AUDIO_S16SYS;
     wanted.channels = kMusicChannels;
     wanted.samples = 1024;
-    wanted.callback = &Impl::Callback;
-    wanted.userdata = m_impl.get();
+    wanted.callback = &SdlAudioDevice::Callback;
+    wanted.userdata = this;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the hardware wants behind the callback.
-    m_impl->device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (m_impl->device == 0)
+    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (m_device == 0)
     {
         *error = std::string("cannot open the sound device: ") + SDL_GetError();
         Close();
         return false;
     }
-    m_impl->rate = obtained.freq;
-    m_impl->bufferSamples = obtained.samples;
-    m_impl->clock = std::make_unique<AudioClock>(obtained.freq, obtained.samples);
-    m_impl->clock->Reset(stream->Position());
-    m_impl->stream = std::move(stream);
-    m_impl->paused = true;
+    m_rate = obtained.freq;
+    m_bufferSamples = obtained.samples;
+    m_clock = std::make_unique<AudioClock>(obtained.freq, obtained.samples);
+    m_clock->Reset(stream->Position());
+    m_stream = std::move(stream);
+    m_paused = true;
     return true;
 }
 
-void AudioDevice::SetPaused(bool paused)
+void SdlAudioDevice::SetPaused(bool paused)
 {
-    if (m_impl->device == 0 || paused == m_impl->paused)
+    if (m_device == 0 || paused == m_paused)
         return;
-    m_impl->paused = paused;
-    m_impl->clock->SetPaused(paused, std::chrono::steady_clock::now());
-    SDL_PauseAudioDevice(m_impl->device, paused ? 1 : 0);
+    m_paused = paused;
+    m_clock->SetPaused(paused, std::chrono::steady_clock::now());
+    SDL_PauseAudioDevice(m_device, paused ? 1 : 0);
 }
 
-void AudioDevice::Seek(int64_t position)
+void SdlAudioDevice::Seek(int64_t position)
 {
-    if (m_impl->device == 0)
+    if (m_device == 0)
         return;
-    SDL_LockAudioDevice(m_impl->device);
-    m_impl->stream->Seek(position);
-    m_impl->clock->Reset(position);
-    SDL_UnlockAudioDevice(m_impl->device);
+    SDL_LockAudioDevice(m_device);
+    m_stream->Seek(position);
+    m_clock->Reset(position);
+    SDL_UnlockAudioDevice(m_device);
 }
 
-int64_t AudioDevice::Position()
+int64_t SdlAudioDevice::Position()
 {
-    return m_impl->clock ? m_impl->clock->Position(std::chrono::steady_clock::now()) : 0;
+    return m_clock ? m_clock->Position(std::chrono::steady_clock::now()) : 0;
 }
 
-int64_t AudioDevice::Consumed() { return m_impl->clock ? m_impl->clock->Consumed() : 0; }
+int64_t SdlAudioDevice::Consumed() { return m_clock ? m_clock->Consumed() : 0; }
 
-int AudioDevice::SampleRate() const { return m_impl->rate; }
-
-int64_t AudioDevice::BufferSamples() const { return m_impl->bufferSamples; }
-
-void AudioDevice::Close()
+void SdlAudioDevice::Close()
 {
-    if (m_impl->device != 0)
-        SDL_CloseAudioDevice(m_impl->device);
-    m_impl->device = 0;
-    if (m_impl->audioInitialised)
+    if (m_device != 0)
+        SDL_CloseAudioDevice(m_device);
+    m_device = 0;
+    if (m_audioInitialised)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    m_impl->audioInitialised = false;
-    m_impl->stream.reset();
-    m_impl->clock.reset();
+    m_audioInitialised = false;
+    m_stream.reset();
+    m_clock.reset();
+}
+
+} // namespace
+
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(std::unique_ptr<MusicStream> stream, std::string* error)
+{
+    auto device = std::make_unique<SdlAudioDevice>();
+    if (!device->Open(std::move(stream), error))
+        return nullptr;
+    return device;
 }

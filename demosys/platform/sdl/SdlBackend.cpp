@@ -1,4 +1,5 @@
-// An SDL2 window with a compatibility-profile GL context. The show is drawn into the offscreen
+// An SDL2 window with a compatibility-profile GL context, its events, the start-up dialog and
+// the overlay (Dear ImGui, SdlUi) and SDL2 audio. The show is drawn into the offscreen
 // framebuffer at its own size; Present scales it into the window with black bars, so resizing
 // the window or switching fullscreen never changes what the effects see.
 #include <SDL2/SDL.h>
@@ -8,8 +9,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/Backend.h"
 #include "platform/GlFunctions.h"
+#include "platform/sdl/SdlAudioDevice.h"
+#include "platform/sdl/SdlBackend.h"
+#include "platform/sdl/SdlDialog.h"
+#include "platform/sdl/SdlUi.h"
 
 namespace {
 
@@ -28,20 +32,28 @@ public:
         m_videoInitialised = true;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        // The window's own buffers as the start-up record asks; the show itself is drawn into
+        // the offscreen framebuffer, which follows the same choices (RenderTarget).
+        const bool deepColour = config.colourBits >= 24;
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, deepColour ? 8 : 5);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, deepColour ? 8 : 6);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, deepColour ? 8 : 5);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, config.depthBuffer ? 24 : 0);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, config.stencilBuffer ? 8 : 0);
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
         if (config.fullscreen)
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (config.alwaysOnTop)
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        // A display that does not exist is the first one.
+        m_display = config.displayIndex >= 0 && config.displayIndex < SDL_GetNumVideoDisplays() ? config.displayIndex : 0;
         int windowWidth = config.width;
         int windowHeight = config.height;
-        FitToDisplay(&windowWidth, &windowHeight);
-        int x = SDL_WINDOWPOS_CENTERED;
-        int y = SDL_WINDOWPOS_CENTERED;
+        FitToDisplay(m_display, &windowWidth, &windowHeight);
+        int x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(m_display));
+        int y = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(m_display));
         SDL_Rect display;
-        if (config.fullscreen && SDL_GetDisplayBounds(0, &display) == 0)
+        if (config.fullscreen && SDL_GetDisplayBounds(m_display, &display) == 0)
         {
             // A fullscreen window starts out covering the display, so it does so even where no
             // window manager is there to make it fullscreen (a bare X server).
@@ -86,16 +98,32 @@ public:
         {
             int windowWidth = config.width;
             int windowHeight = config.height;
-            FitToDisplay(&windowWidth, &windowHeight);
+            FitToDisplay(m_display, &windowWidth, &windowHeight);
             m_windowedWidth = windowWidth;
             m_windowedHeight = windowHeight;
             SDL_SetWindowSize(m_window, windowWidth, windowHeight);
-            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED_DISPLAY(m_display),
+                                  SDL_WINDOWPOS_CENTERED_DISPLAY(m_display));
         }
         SDL_GL_SetSwapInterval(config.swapInterval);
     }
 
-    void SetPresentHook(std::function<void()> hook) override { m_presentHook = std::move(hook); }
+    DialogOutcome RunStartupDialog(const StartupDialogModel& model, StartupChoices* choices) override
+    {
+        return RunSdlStartupDialog(m_window, m_ui, model, choices);
+    }
+
+    void SetOverlay(std::vector<std::string> lines) override
+    {
+        m_overlay = std::move(lines);
+        if (!m_overlay.empty() && m_window != nullptr)
+            m_ui.Init(m_window);
+    }
+
+    std::unique_ptr<AudioDevice> OpenAudio(std::unique_ptr<MusicStream> stream, std::string* error) override
+    {
+        return OpenSdlAudioDevice(std::move(stream), error);
+    }
 
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return true; }
@@ -158,8 +186,7 @@ public:
         gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
         gl.BlitFramebuffer(0, 0, width, height, x, y, x + drawWidth, y + drawHeight, GL_COLOR_BUFFER_BIT,
                            GL_LINEAR);
-        if (m_presentHook)
-            m_presentHook();
+        m_ui.DrawOverlay(m_overlay);
         SDL_GL_SwapWindow(m_window);
         gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -192,7 +219,8 @@ public:
         if (!on && m_windowedWidth > 0 && m_windowedHeight > 0)
         {
             SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
-            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED_DISPLAY(m_display),
+                                  SDL_WINDOWPOS_CENTERED_DISPLAY(m_display));
         }
     }
 
@@ -200,6 +228,8 @@ public:
 
     void Close() override
     {
+        m_ui.Shutdown();
+        m_overlay.clear();
         if (m_context != nullptr)
             SDL_GL_DeleteContext(m_context);
         if (m_window != nullptr)
@@ -214,10 +244,10 @@ public:
 private:
     // A window larger than the display it opens on is scaled down, keeping its aspect; the
     // picture is rendered at the chosen size anyway and scaled into the window.
-    static void FitToDisplay(int* width, int* height)
+    static void FitToDisplay(int displayIndex, int* width, int* height)
     {
         SDL_Rect usable;
-        if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+        if (SDL_GetDisplayUsableBounds(displayIndex, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
             return;
         if (*width <= usable.w && *height <= usable.h)
             return;
@@ -232,14 +262,16 @@ private:
     bool m_fullscreen = false;
     int m_windowedWidth = 0;    // the window's size before it went fullscreen
     int m_windowedHeight = 0;
-    std::function<void()> m_presentHook;
+    int m_display = 0;
+    SdlUi m_ui;
+    std::vector<std::string> m_overlay;
 };
 
 } // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend() { return std::make_unique<SdlBackend>(); }
 
-bool DisplayAvailable()
+bool SdlDisplayAvailable()
 {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");

@@ -1,14 +1,22 @@
-// MessageBoxA on Windows: every message goes to standard error as on Linux; a real box follows
-// only in a window run that a person sees and that may ask questions (no --no-dialog), so a
-// headless run, a capture or a scripted check never waits on a box nobody can press.
-#include "api/Library.h"
+// MessageBoxA on Windows (Win32Shim.h routes the demo's calls here): the line on standard error
+// as on every platform, then the real box through the window backend, which shows it only when
+// a person answered the start-up dialog; a headless run, a capture or a run without the dialog
+// never waits on a box nobody can press.
+#include "Win32Shim.h"
 
-int WINAPI DemoMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+#include <string>
+
+#include "platform/Backend.h"
+#include "platform/CurrentContext.h"
+#include "support/Report.h"
+
+int WINAPI DemoMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT)
 {
-    const int result = ReportMessage(text, caption);
-    const Backend* backend = Library().backend;
-    if (backend == nullptr || !backend->IsInteractive() || Library().options.noDialog)
-        return result;
-#undef MessageBoxA
-    return MessageBoxA(owner, text, caption, type);
+    const std::string message = text != nullptr ? text : "";
+    const std::string title = caption != nullptr ? caption : "";
+    ReportMessageBox(message, title);
+    Backend* backend = CurrentBackend();
+    if (backend != nullptr && backend->IsInteractive())
+        backend->ShowMessage(message, title);
+    return IDOK;
 }

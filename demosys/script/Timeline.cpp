@@ -1,6 +1,8 @@
 // The timeline script parser: see Timeline.h for the format and design.md ("The timeline
 // script") for what the events mean in the show.
-#include "show/Timeline.h"
+#include "script/Timeline.h"
+
+#include "support/WholeFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -375,38 +377,16 @@ bool LoadTimeline(const std::string& path, const std::string& displayName,
                   const std::function<bool(const std::string&)>& isEffect, Timeline* timeline,
                   std::string* error)
 {
-    std::string text;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    int readError = 0;
-    if (!file)
-    {
-        readError = errno;
-    }
-    else
-    {
-        errno = 0;
-        char buffer[65536];
-        size_t n;
-        // A script is a few kilobytes. Without a bound a path to a device or an endless pipe
-        // would be read until memory runs out.
-        while (text.size() <= kMaxScriptBytes && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, n);
-        if (std::ferror(file))
-            readError = errno ? errno : EIO;
-        std::fclose(file);
-    }
-    if (file && readError == 0 && text.size() > kMaxScriptBytes)
+    std::vector<uint8_t> bytes;
+    const WholeFileResult read = ReadWholeFile(path, &bytes, kMaxScriptBytes);
+    if (!read.ok)
     {
         if (error)
-            *error = displayName + ": the script is larger than " + std::to_string(kMaxScriptBytes >> 20) +
-                     " MB; not read";
+            *error = read.tooLarge ? displayName + ": the script is larger than " +
+                                         std::to_string(kMaxScriptBytes >> 20) + " MB; not read"
+                                   : displayName + ": cannot read the script (" + read.Reason(kMaxScriptBytes) + ")";
         return false;
     }
-    if (!file || readError != 0)
-    {
-        if (error)
-            *error = displayName + ": cannot read the script (" + std::strerror(readError) + ")";
-        return false;
-    }
+    const std::string text(bytes.begin(), bytes.end());
     return ParseTimeline(text, displayName, isEffect, timeline, error);
 }

@@ -1,4 +1,4 @@
-#include "platform/sdl/WindowUi.h"
+#include "platform/sdl/SdlUi.h"
 
 #include <SDL2/SDL.h>
 
@@ -7,9 +7,9 @@
 #include <backends/imgui_impl_opengl2.h>
 #include <backends/imgui_impl_sdl.h>
 
-WindowUi::~WindowUi() { Shutdown(); }
+SdlUi::~SdlUi() { Shutdown(); }
 
-bool WindowUi::Init(HWND window)
+bool SdlUi::Init(SDL_Window* window)
 {
     if (m_ready)
         return true;
@@ -22,13 +22,13 @@ bool WindowUi::Init(HWND window)
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     ImGui::StyleColorsDark();
-    ImGui_ImplSDL2_InitForOpenGL(static_cast<SDL_Window*>(window), SDL_GL_GetCurrentContext());
+    ImGui_ImplSDL2_InitForOpenGL(window, SDL_GL_GetCurrentContext());
     ImGui_ImplOpenGL2_Init();
     m_ready = true;
     return true;
 }
 
-void WindowUi::Shutdown()
+void SdlUi::Shutdown()
 {
     if (!m_ready)
         return;
@@ -38,20 +38,20 @@ void WindowUi::Shutdown()
     m_ready = false;
 }
 
-void WindowUi::ProcessEvent(const void* event)
+void SdlUi::ProcessEvent(const SDL_Event& event)
 {
     if (m_ready)
-        ImGui_ImplSDL2_ProcessEvent(static_cast<const SDL_Event*>(event));
+        ImGui_ImplSDL2_ProcessEvent(&event);
 }
 
-void WindowUi::BeginFrame()
+void SdlUi::BeginFrame()
 {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
 }
 
-void WindowUi::Render()
+void SdlUi::Render()
 {
     ImGui::Render();
     // The effects' state carries over from frame to frame; leave all of it as it was.
@@ -64,4 +64,27 @@ void WindowUi::Render()
     glPopMatrix();
     glPopClientAttrib();
     glPopAttrib();
+}
+
+void SdlUi::DrawOverlay(const std::vector<std::string>& lines)
+{
+    if (!m_ready || lines.empty())
+        return;
+    BeginFrame();
+    ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f), ImGuiCond_Always);
+    ImGui::SetNextWindowBgAlpha(0.6f);
+    ImGui::Begin("##overlay", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
+                     ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoInputs);
+    ImGui::PushTextWrapPos(ImGui::GetFontSize() * 30.0f);
+    for (const std::string& line : lines)
+    {
+        if (line.empty())
+            ImGui::Separator();
+        else
+            ImGui::TextUnformatted(line.c_str());
+    }
+    ImGui::PopTextWrapPos();
+    ImGui::End();
+    Render();
 }

@@ -1,11 +1,11 @@
 // The command line: parsing and the usage text --help prints.
-#include "show/Options.h"
+#include "api/Options.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
-#include "show/Timeline.h"
+#include "script/Timeline.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The process on Linux: arguments as given, /proc for the executable, getrusage for memory.
+// The process on Linux (and any POSIX system): arguments as given, /proc for the executable, getrusage for memory.
 #include "platform/Process.h"
 
 #include <stdlib.h>
