@@ -30,51 +30,53 @@ for dll in "${dlls[@]}"; do
   [[ "$dll" =~ $system ]] || problems+=("imports $dll, which is not a Windows system DLL")
 done
 
-# The resource directory: type 3/14 (icon, group icon), 2 (bitmap), 16 (version) and their ids.
-resources="$(awk '/The .rsrc Resource Directory section/,0' "$headers")"
-has_resource() {   # TYPE ID
-  awk -v type="$1" -v id="$2" '
-    /^ *Type:/ { inType = ($2 == type) }
-    inType && /Entry: ID: / { if ($3 == id || $3 == sprintf("%#010x", id)) found = 1 }
-    END { exit !found }' <<< "$resources"
+# The resource tree objdump prints: type entries, under each the id entries, under each a
+# language entry and its data ("Leaf: Addr: RVA, Size: N"). Lists "TYPE ID RVA SIZE" per leaf.
+resources="$(awk '
+  /Entry: ID:/ {
+    match($0, /^[0-9a-f]+ +/); indent = RLENGTH
+    sub(/^[0-9a-f]+ +/, "")
+    id = $3; sub(/,$/, "", id)
+    if (typeIndent == 0 || indent <= typeIndent) { typeIndent = indent; type = id }
+    else if (nameIndent == 0 || indent <= nameIndent) { nameIndent = indent; name = id }
+  }
+  /Leaf: Addr:/ { address = $4; sub(/,$/, "", address); print type, name, address, $6 }
+' "$headers")"
+has_resource() {   # TYPE ID (decimal)
+  local type id
+  while read -r type id _ _; do
+    [ "$((type))" -eq "$1" ] && [ "$((id))" -eq "$2" ] && return 0
+  done <<< "$resources"
+  return 1
 }
-has_resource 14 0x0000006e || has_resource 14 110 || problems+=("no icon group 110")
-has_resource 2 0x0000008c || has_resource 2 140 || problems+=("no bitmap 140")
-has_resource 16 0x00000001 || has_resource 16 1 || problems+=("no version information")
+has_resource 14 110 || problems+=("no icon group 110")
+has_resource 2 140 || problems+=("no bitmap 140")
+has_resource 16 1 || problems+=("no version information")
 
-# The bitmap's own header: a BITMAPINFOHEADER of 91 x 433, 24 bits, uncompressed. Its place is
-# the data entry under bitmap 140; its bytes are read from the .rsrc section's dump.
-bitmap_rva="$(awk '
-  /^ *Type: 2/ { inType = 1; next }
-  /^ *Type:/ { inType = 0 }
-  inType && /Resource Data: Address:/ { for (i = 1; i <= NF; ++i) if ($i == "Address:") { print $(i + 1); exit } }' <<< "$resources")"
+# Bitmap 140's own header, read from the resource section: a BITMAPINFOHEADER of 91 x 433,
+# 24 bits a pixel.
+bitmap_rva="$(awk '$1 == "0x000002" && $2 == "0x00008c" { print $3 }' <<< "$resources")"
 if [ -n "$bitmap_rva" ]; then
-  base="$(awk '/^ImageBase/ { print $2 }' "$headers")"
-  want=$((16#${bitmap_rva#0x}))
-  # The section dump lists each line's address (ImageBase + RVA) and 16 bytes in four groups.
-  header_hex="$("$objdump" -s -j .rsrc "$exe" | awk -v from="$want" -v base="$((16#$base))" '
-    /^ [0-9a-f]+ / {
-      address = strtonum("0x" $1) - base
-      for (g = 2; g <= 5; ++g)
-        for (k = 0; k < length($g); k += 2) {
-          offset = address + (g - 2) * 4 + k / 2
-          if (offset >= from && offset < from + 16) bytes[offset - from] = substr($g, k + 1, 2)
-        }
-    }
-    END { for (i = 0; i < 16; ++i) printf "%s", bytes[i] }')"
-  le32() { echo $((16#${header_hex:$(($1 * 2 + 6)):2}${header_hex:$(($1 * 2 + 4)):2}${header_hex:$(($1 * 2 + 2)):2}${header_hex:$(($1 * 2)):2})); }
-  le16() { echo $((16#${header_hex:$(($1 * 2 + 2)):2}${header_hex:$(($1 * 2)):2})); }
-  if [ "${#header_hex}" -ne 32 ]; then
-    problems+=("the bitmap's header could not be read")
-  elif [ "$(le32 0)" -ne 40 ] || [ "$(le32 4)" -ne 91 ] || [ "$(le32 8)" -ne 433 ] || [ "$(le16 14)" -ne 24 ]; then
-    problems+=("bitmap 140 is not a 24-bit 91 x 433 picture (header size $(le32 0), $(le32 4) x $(le32 8), $(le16 14) bits)")
+  objcopy="${objdump%objdump}objcopy"
+  section="$(mktemp)"
+  "$objcopy" -O binary --only-section=.rsrc "$exe" "$section"
+  image_base="$(awk '/^ImageBase/ { print $2 }' "$headers")"
+  section_vma="$("$objdump" -h "$exe" | awk '$2 == ".rsrc" { print $4 }')"
+  offset=$((0x$image_base + bitmap_rva - 0x$section_vma))
+  read -r header_size width height < <(od -An -tu4 -j "$offset" -N 12 "$section")
+  read -r bits < <(od -An -tu2 -j "$((offset + 14))" -N 2 "$section")
+  rm -f "$section"
+  if [ "$header_size" != 40 ] || [ "$width" != 91 ] || [ "$height" != 433 ] || [ "$bits" != 24 ]; then
+    problems+=("bitmap 140 is not a 24-bit 91 x 433 picture (header $header_size bytes, $width x $height, $bits bits)")
   fi
 else
   problems+=("bitmap 140 has no data")
 fi
 
 if [ "${#problems[@]}" -gt 0 ]; then
-  printf 'check-windows-exe: %s: %s\n' "$exe" "${problems[@]}" >&2
+  for problem in "${problems[@]}"; do
+    echo "check-windows-exe: $exe: $problem" >&2
+  done
   exit 1
 fi
 echo "check-windows-exe: $exe: $format, GUI subsystem, imports ${dlls[*]}; icon 110, bitmap 140 (24-bit 91 x 433), version information"

@@ -100,16 +100,7 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_na
     m_had = previous != nullptr;
     if (m_had)
         m_previous = previous;
-    if (value != nullptr)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
+    SetTestEnvironment(name, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment()
-{
-    if (m_had)
-        setenv(m_name.c_str(), m_previous.c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
-}
+ScopedEnvironment::~ScopedEnvironment() { SetTestEnvironment(m_name.c_str(), m_had ? m_previous.c_str() : nullptr); }

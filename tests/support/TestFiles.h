@@ -57,6 +57,9 @@ std::string DataDir();
 std::string DemoBinary();
 std::string SourceDir();
 
+// Sets an environment variable of this process, or removes it when value is null.
+void SetTestEnvironment(const char* name, const char* value);
+
 // Runs a shell command, collecting standard output and standard error together. Returns the
 // exit status (-1 when it could not be run).
 int RunCommand(const std::string& command, std::string* output);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel)
 {
@@ -61,3 +62,11 @@ int RunCommand(const std::string& command, std::string* output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+
+void SetTestEnvironment(const char* name, const char* value)
+{
+    if (value != nullptr)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -44,3 +45,6 @@ int RunCommand(const std::string& command, std::string* output)
             output->append(buffer, got);
     return _pclose(pipe);
 }
+
+// An empty value removes the variable from the C runtime's environment.
+void SetTestEnvironment(const char* name, const char* value) { _putenv_s(name, value != nullptr ? value : ""); }
