@@ -94,17 +94,20 @@ void Win32Overlay::Draw(HDC dc, const std::vector<std::string>& lines, int width
     glEnd();
 
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glListBase(m_lists - kFirstCharacter);
+    // Every character at its own place in the fixed-pitch grid: some GL drivers give the space's
+    // list no advance at all, which would run the words together.
     int baseline = top - kMargin - m_lineHeight + m_descent;
     for (const std::string& line : lines)
     {
-        std::string shown = line;
-        for (char& c : shown)
-            if (static_cast<unsigned char>(c) < kFirstCharacter ||
-                static_cast<unsigned char>(c) >= kFirstCharacter + kCharacterCount)
-                c = '?';
-        glRasterPos2i(2 * kMargin, baseline);
-        glCallLists(static_cast<GLsizei>(shown.size()), GL_UNSIGNED_BYTE, shown.data());
+        for (size_t i = 0; i < line.size(); ++i)
+        {
+            const unsigned char c = static_cast<unsigned char>(line[i]);
+            if (c == ' ')
+                continue;
+            const unsigned int shown = c >= kFirstCharacter && c < kFirstCharacter + kCharacterCount ? c : '?';
+            glRasterPos2i(2 * kMargin + static_cast<int>(i) * m_charWidth, baseline);
+            glCallList(m_lists + shown - kFirstCharacter);
+        }
         baseline -= m_lineHeight;
     }
 
