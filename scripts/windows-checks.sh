@@ -9,7 +9,9 @@
 #         every two seconds, against the Linux build's capture of the same frames (framediff);
 #      c. a window run: a screenshot of the virtual display must show the show;
 #      d. a missing and a broken data file, headless and in a window without the dialog: the
-#         same messages on standard error as the Linux build gives, exit status 0, nothing waits.
+#         same messages on standard error as the Linux build gives, exit status 0, nothing waits;
+#      e. a video capture through ffmpeg.exe on PATH (a stand-in that counts what arrives on its
+#         two pipes) and without it (one message, exit status 1).
 # Needs the Linux build in build/ (scripts/test.sh makes it): its frames, its messages, framediff.
 # Prints each step's time. Work files go to build-wine/checks/.
 #
@@ -46,15 +48,20 @@ mkdir -p "$work"
 "$here/build-windows.sh"
 step "built build-win32 and build-win64"
 
-# 2. The release.
-"$here/check-windows-exe.sh" "$root/build-win32/zarnovelt.exe" i386
+# 2. The release: the executable in the zip, as a person unpacks it, and its twin.
+mkdir -p "$work/zip"
+(cd "$work/zip" && cmake -E tar xf "$root/build-win32/zarnovelt-win32.zip")
+"$here/check-windows-exe.sh" "$work/zip/zarnovelt.exe" i386
 "$here/check-windows-exe.sh" "$root/build-win64/zarnovelt.exe" x86-64
-listing="$(unzip -Z1 "$root/build-win32/zarnovelt-win32.zip" 2>/dev/null || python3 -m zipfile -l "$root/build-win32/zarnovelt-win32.zip")"
-for entry in zarnovelt.exe README.txt data/demoflow.txt; do
-  grep -q "^$entry\$\|^$entry " <<< "$listing" || { echo "windows-checks: the zip lacks $entry" >&2; exit 1; }
+for entry in zarnovelt.exe README.txt data/demoflow.txt data/dat/terrain_1.raw; do
+  [ -f "$work/zip/$entry" ] || { echo "windows-checks: the zip lacks $entry" >&2; exit 1; }
 done
-if grep -qi '\.dll' <<< "$listing"; then
+if find "$work/zip" -iname '*.dll' | grep -q .; then
   echo "windows-checks: the zip holds a DLL" >&2
+  exit 1
+fi
+if ! diff -r "$work/zip/data" "$root/build-win32/data" > /dev/null; then
+  echo "windows-checks: the zip's data differs from the generated data" >&2
   exit 1
 fi
 step "the 32-bit executable and its zip"
@@ -135,4 +142,29 @@ broken_case() {   # NAME FILE MODE
 broken_case missing-height-map dat/terrain_1.raw missing
 broken_case broken-model dat/m_tunnel.ms3d garbage
 step "missing and broken data under Wine"
+
+# 3e. Video capture: 4 frames of 64x48 at 2 per second are 4 * 64 * 48 * 4 bytes of frames and
+# 2 seconds of 44.1 kHz 16-bit stereo.
+mkdir -p "$work/ffmpeg"
+cp "$root/build-win64/tests/ffmpeg_standin.exe" "$work/ffmpeg/ffmpeg.exe"
+video_args=(--size 64x48 --fps 2 --frames 4 --start 0:30 --capture "Z:$work/show.mp4")
+WINEPATH="Z:$work/ffmpeg" "$wine" "$root/build-win64/zarnovelt.exe" "${video_args[@]}" > /dev/null 2> "$work/video.err" || {
+  echo "windows-checks: the video capture through the stand-in ffmpeg.exe failed:" >&2
+  cat "$work/video.err" >&2
+  exit 1
+}
+expected="video $((4 * 64 * 48 * 4)) audio $((2 * 44100 * 4))"
+[ "$(cat "$work/show.mp4")" = "$expected" ] || {
+  echo "windows-checks: ffmpeg.exe received \"$(cat "$work/show.mp4")\", expected \"$expected\"" >&2
+  exit 1
+}
+status=0
+"$wine" "$root/build-win64/zarnovelt.exe" "${video_args[@]}" > /dev/null 2> "$work/no-ffmpeg.err" || status=$?
+if [ "$status" -ne 1 ] || ! grep -q "ffmpeg not found" "$work/no-ffmpeg.err"; then
+  echo "windows-checks: without ffmpeg.exe: exit status $status and" >&2
+  cat "$work/no-ffmpeg.err" >&2
+  exit 1
+fi
+echo "windows-checks: ffmpeg.exe got $expected; without it: $(tr -d '\r' < "$work/no-ffmpeg.err" | head -n 1)"
+step "video capture through ffmpeg.exe under Wine"
 echo "windows-checks: all passed"

@@ -88,6 +88,15 @@ std::string DataDir() { return EnvOr("ZARNOVELT_DATA", ZARNOVELT_TEST_DATA); }
 std::string DemoBinary() { return EnvOr("ZARNOVELT_BINARY", ZARNOVELT_TEST_BINARY); }
 std::string SourceDir() { return EnvOr("ZARNOVELT_SOURCE", ZARNOVELT_TEST_SOURCE); }
 
+void AppendStream(FILE* stream, std::string* text)
+{
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0)
+        if (text != nullptr)
+            text->append(buffer, got);
+}
+
 std::vector<uint8_t> ReadTestFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

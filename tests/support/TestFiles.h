@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ std::string SharedDir();
 std::string DataDir();
 std::string DemoBinary();
 std::string SourceDir();
+
+// Reads `stream` to its end, appending what it holds to *text (when text is not null).
+void AppendStream(FILE* stream, std::string* text);
 
 // Sets an environment variable of this process, or removes it when value is null.
 void SetTestEnvironment(const char* name, const char* value);

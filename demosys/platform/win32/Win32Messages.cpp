@@ -4,19 +4,6 @@
 // never waits on a box nobody can press.
 #include "Win32Shim.h"
 
-#include <string>
+#include "platform/DemoMessage.h"
 
-#include "platform/Backend.h"
-#include "platform/CurrentContext.h"
-#include "support/Report.h"
-
-int WINAPI DemoMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT)
-{
-    const std::string message = text != nullptr ? text : "";
-    const std::string title = caption != nullptr ? caption : "";
-    ReportMessageBox(message, title);
-    Backend* backend = CurrentBackend();
-    if (backend != nullptr && backend->IsInteractive())
-        backend->ShowMessage(message, title);
-    return IDOK;
-}
+int WINAPI DemoMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) { return ShowDemoMessage(text, caption); }

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "audio/Music.h"
-#include "platform/GlFunctions.h"
+#include "platform/WindowPresent.h"
 #include "platform/win32/Win32AudioDevice.h"
 #include "platform/win32/Win32Backend.h"
 #include "platform/win32/Win32Dialog.h"
@@ -21,28 +21,29 @@ namespace {
 
 const wchar_t kWindowClass[] = L"ZarnoveltWindow";
 
+struct MonitorSearch
+{
+    int wanted;
+    int seen;
+    HMONITOR found;
+};
+
+// A named function, not a lambda: 32-bit Windows calls it with the stdcall convention.
+BOOL CALLBACK VisitMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    auto* search = reinterpret_cast<MonitorSearch*>(data);
+    if (search->seen++ != search->wanted)
+        return TRUE;
+    search->found = monitor;
+    return FALSE;
+}
+
 // The monitor's rectangle (whole, or without the task bar) of display `index`, in the order the
 // system lists them; the primary display when there is no such index.
 RECT DisplayRect(int index, bool workArea)
 {
-    struct Search
-    {
-        int wanted;
-        int seen;
-        HMONITOR found;
-    } search{index, 0, nullptr};
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (s->seen++ == s->wanted)
-            {
-                s->found = monitor;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MonitorSearch search{index, 0, nullptr};
+    EnumDisplayMonitors(nullptr, nullptr, VisitMonitor, reinterpret_cast<LPARAM>(&search));
     HMONITOR monitor = search.found != nullptr ? search.found : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof info;
@@ -159,35 +160,11 @@ public:
         GetClientRect(m_window, &client);
         const int windowWidth = std::max(1, static_cast<int>(client.right - client.left));
         const int windowHeight = std::max(1, static_cast<int>(client.bottom - client.top));
-        // Scale to fit, keeping the picture's aspect; the rest of the window is black.
-        int drawWidth = windowWidth;
-        int drawHeight = static_cast<int>(static_cast<long long>(windowWidth) * height / width);
-        if (drawHeight > windowHeight)
-        {
-            drawHeight = windowHeight;
-            drawWidth = static_cast<int>(static_cast<long long>(windowHeight) * width / height);
-        }
-        const int x = (windowWidth - drawWidth) / 2;
-        const int y = (windowHeight - drawHeight) / 2;
-        GlFunctions& gl = Gl();
-        const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-        glDisable(GL_SCISSOR_TEST);
-        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glDrawBuffer(GL_BACK);
-        GLfloat clear[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        gl.BlitFramebuffer(0, 0, width, height, x, y, x + drawWidth, y + drawHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        const WindowPresent present = BlitToWindow(framebuffer, width, height, windowWidth, windowHeight);
         if (!m_overlayLines.empty())
             m_overlay.Draw(m_context.dc, m_overlayLines, windowWidth, windowHeight);
         SwapBuffers(m_context.dc);
-        gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glDrawBuffer(GL_COLOR_ATTACHMENT0);
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
+        FinishWindowPresent(present);
     }
 
     HWND Window() const override { return m_window; }

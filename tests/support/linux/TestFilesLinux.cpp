@@ -53,11 +53,7 @@ int RunCommand(const std::string& command, std::string* output)
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr)
         return -1;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        if (output != nullptr)
-            output->append(buffer, got);
+    AppendStream(pipe, output);
     const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -38,11 +38,7 @@ int RunCommand(const std::string& command, std::string* output)
     FILE* pipe = _popen((command + " 2>&1").c_str(), "rb");
     if (pipe == nullptr)
         return -1;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        if (output != nullptr)
-            output->append(buffer, got);
+    AppendStream(pipe, output);
     return _pclose(pipe);
 }
 
