@@ -15,12 +15,15 @@
 # Needs the Linux build in build/ (scripts/test.sh makes it): its frames, its messages, framediff.
 # Prints each step's time. Work files go to build-wine/checks/.
 #
-# The frame tolerance: the Windows build decodes JPEG with stb_image, the Linux build with
-# libjpeg; the two round the inverse DCT and the chroma upsampling differently, by a step or two
-# per channel, and blending and lighting carry that into the frames. A frame passes when at most
-# 1 % of its pixels differ by more than 8 in some channel and the mean difference per channel is
-# at most 1.0. A wrong transform, a missing layer or a swapped channel moves whole regions by far
-# more than that.
+# The frame tolerance, measured over the 95 frames: the largest difference of a channel is 10,
+# at most 0.01 % of a frame's pixels differ by more than 8, and the mean difference per channel
+# is at most 0.02. Two causes, both measured: the Windows build decodes JPEG with stb_image and
+# the Linux build with libjpeg, which round the inverse DCT and the chroma upsampling apart by up
+# to 3 steps a channel (mean 0.01) in our textures; and the Windows C runtime's sin, cos and pow
+# differ from glibc's in the last bit for some arguments, which moves a vertex by a sliver of a
+# pixel. Additive layers and lighting carry both into the frames. A frame passes when at most
+# 0.5 % of its pixels differ by more than 8 and the mean difference is at most 0.2: a wrong
+# transform, a missing layer or a swapped channel moves whole regions by far more than that.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -78,7 +81,7 @@ capture_args=(--headless --size 160x120 --fps 1/2 --no-music)
   cat "$work/capture.err" >&2
   exit 1
 }
-"$framediff" --channel 8 --max-share 1 --max-mean 1.0 "$work/linux-frames" "$work/wine-frames" > "$work/framediff.txt" || {
+"$framediff" --channel 8 --max-share 0.5 --max-mean 0.2 "$work/linux-frames" "$work/wine-frames" > "$work/framediff.txt" || {
   cat "$work/framediff.txt" >&2
   exit 1
 }

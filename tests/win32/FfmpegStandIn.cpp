@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     const unsigned long long videoBytes = DrainHandle(GetStdHandle(STD_INPUT_HANDLE));
     audioReader.join();
     CloseHandle(audio);
-    FILE* out = std::fopen(argv[argc - 1], "w");
+    FILE* out = std::fopen(argv[argc - 1], "wb");
     if (out == nullptr)
         return 1;
     std::fprintf(out, "video %llu audio %llu\n", videoBytes, audioBytes);
