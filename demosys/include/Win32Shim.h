@@ -9,8 +9,9 @@
 #ifdef _WIN32
 #include <windows.h>
 
-// The library's MessageBoxA: the line on standard error always, the box only where a person
-// runs the show in a window and nothing asked for a run without dialogs.
+// The library's MessageBoxA: the line on standard error always, the real box only in a window
+// run whose start-up dialog a person answered (never headless, with --no-dialog or when the
+// dialog started by itself), so nothing waits on a box nobody can press.
 int WINAPI DemoMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #undef MessageBoxA
 #define MessageBoxA DemoMessageBoxA
