@@ -135,8 +135,12 @@ press F11 2; press F11 2; press Home 2; press Escape 0
 wait "$pid"
 EOF_DRIVER
 chmod +x "$window_driver"
+# SDL asks D-Bus about the desktop session; libdbus keeps one buffer for the life of the
+# process, which the leak check at exit counts. It is the library's, not ours.
+printf 'leak:libdbus-1.so\n' > "$out/window-leaks.supp"
 status=0
-xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$demo" "$data" "$out" || status=$?
+LSAN_OPTIONS="suppressions=$out/window-leaks.supp" \
+  xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$demo" "$data" "$out" || status=$?
 grep -v -e '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' -e '^Reloaded demoflow.txt at ' \
   "$out/window.stderr" > "$out/window.messages" || true
 if [ "$status" -ne 0 ] || grep -q -E "$reports" "$out/window.stderr" || [ -s "$out/window.messages" ] ||

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "codecs/ImageCodec.h"
@@ -18,7 +19,7 @@ std::string Demo(const std::string& arguments)
     return "'" + DemoBinary() + "' " + arguments;
 }
 
-TEST(CommandLine, HelpVersionAndBadOptions)
+TEST(Main, HelpVersionAndBadOptions)
 {
     std::string output;
     EXPECT_EQ(RunCommand(Demo("--help"), &output), 0);
@@ -30,6 +31,8 @@ TEST(CommandLine, HelpVersionAndBadOptions)
     output.clear();
     EXPECT_EQ(RunCommand(Demo("--version"), &output), 0);
     EXPECT_NE(output.find("Zarnovelt by Quillmarsh party gang"), std::string::npos) << output;
+    // The build's own version, the one the packages carry.
+    EXPECT_TRUE(std::regex_search(output, std::regex("\nzarnovelt [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << output;
 
     struct Bad
     {
@@ -55,7 +58,7 @@ TEST(CommandLine, HelpVersionAndBadOptions)
     }
 }
 
-TEST(CommandLine, InvalidScriptIsReportedWithFileAndLine)
+TEST(Main, InvalidScriptIsReportedWithFileAndLine)
 {
     ScopedTempDir dir;
     WriteTestFile("bad.txt", {'0', ' ', 's', 't', 'a', 'r', 't', ' ', 'C', 'L', 'E', 'A', 'R', ' ', '0', '\n',

@@ -62,7 +62,7 @@ std::string Corpus(const std::string& name) { return SharedDir() + "/corpora/" +
 // TGA
 // ---------------------------------------------------------------------------------------------
 
-TEST(ImageCodecTga, CorpusFilesMatchTheirPngReferences)
+TEST(ImageCodec, TgaCorpusFilesMatchTheirPngReferences)
 {
     int checked = 0;
     for (const auto& entry : fs::directory_iterator(Corpus("tga")))
@@ -124,7 +124,7 @@ Bytes Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t 
     return bytes;
 }
 
-TEST(ImageCodecTga, DecodesLayoutsTheCorpusLacks)
+TEST(ImageCodec, TgaDecodesLayoutsTheCorpusLacks)
 {
     struct Case
     {
@@ -177,7 +177,7 @@ TEST(ImageCodecTga, DecodesLayoutsTheCorpusLacks)
     }
 }
 
-TEST(ImageCodecTga, RefusesMalformedFiles)
+TEST(ImageCodec, TgaRefusesMalformedFiles)
 {
     const Bytes pixel = {1, 2, 3};
     const TgaMap twoEntries = {1, 0, 2, 24};
@@ -238,7 +238,7 @@ TEST(ImageCodecTga, RefusesMalformedFiles)
 
 // Cutting a real file anywhere inside its pixel data must be refused; a cut after the pixel
 // data (in the trailing footer) may decode, but then to the same picture.
-TEST(ImageCodecTga, EveryPrefixIsRefusedOrComplete)
+TEST(ImageCodec, TgaEveryPrefixIsRefusedOrComplete)
 {
     for (const char* name : {"tga/200x32_p_bl_rle.tga", "tga/200x32_la_tl_raw.tga"})
     {
@@ -298,7 +298,7 @@ bool ReferenceJpeg(const std::string& path, int* width, int* height, int* compon
 }
 #endif
 
-TEST(ImageCodecJpeg, CorpusFilesDecodeUpsideDownToRgb)
+TEST(ImageCodec, JpegCorpusFilesDecodeUpsideDownToRgb)
 {
     struct Case
     {
@@ -352,7 +352,7 @@ TEST(ImageCodecJpeg, CorpusFilesDecodeUpsideDownToRgb)
 }
 
 // Orientation checked against a picture of our own: red on top, blue below.
-TEST(ImageCodecJpeg, FirstRowIsTheBottomOfThePicture)
+TEST(ImageCodec, JpegFirstRowIsTheBottomOfThePicture)
 {
     ScopedTempDir dir;
     ASSERT_TRUE(WriteTestJpeg("split.jpg", 16, 16, [](int, int y) {
@@ -386,7 +386,7 @@ Bytes WithJpegSize(Bytes bytes, int width, int height)
     return bytes;
 }
 
-TEST(ImageCodecJpeg, RefusesDamagedFiles)
+TEST(ImageCodec, JpegRefusesDamagedFiles)
 {
     const Bytes original = Load(Corpus("jpeg/testorig.jpg"));
     const Bytes progressive = Load(Corpus("jpeg/progressive_test.jpg"));
@@ -422,7 +422,7 @@ TEST(ImageCodecJpeg, RefusesDamagedFiles)
 }
 
 // Stray bytes between the last scan and the end marker come after every pixel is known.
-TEST(ImageCodecJpeg, AcceptsStrayBytesAfterTheLastScan)
+TEST(ImageCodec, JpegAcceptsStrayBytesAfterTheLastScan)
 {
     const Bytes original = Load(Corpus("jpeg/testorig.jpg"));
     ASSERT_EQ(original[original.size() - 2], 0xFF);
@@ -441,7 +441,7 @@ TEST(ImageCodecJpeg, AcceptsStrayBytesAfterTheLastScan)
 // PNG and files
 // ---------------------------------------------------------------------------------------------
 
-TEST(ImageCodecPng, WriteThenReadKeepsColoursAndDropsAlpha)
+TEST(ImageCodec, PngWriteThenReadKeepsColoursAndDropsAlpha)
 {
     ScopedTempDir dir;
     const int width = 7;
@@ -500,7 +500,7 @@ void WriteRawPng(const std::string& path, int width, int height, int colourType,
     std::fclose(file);
 }
 
-TEST(ImageCodecPng, ReadsEveryLayoutAsRgba8)
+TEST(ImageCodec, PngReadsEveryLayoutAsRgba8)
 {
     // Palette, grey and 8-bit RGB(A) files are covered by the TGA references above; these are
     // the layouts they lack.
@@ -546,7 +546,7 @@ TEST(ImageCodecPng, ReadsEveryLayoutAsRgba8)
 }
 #endif
 
-TEST(ImageCodecPng, FailuresAreReported)
+TEST(ImageCodec, PngFailuresAreReported)
 {
     ScopedTempDir dir;
     const Bytes bgra(4 * 4 * 4, 128);
@@ -571,7 +571,7 @@ TEST(ImageCodecPng, FailuresAreReported)
     EXPECT_FALSE(error.empty());
 }
 
-TEST(ImageCodecFiles, ReadWholeFile)
+TEST(ImageCodec, ReadWholeFile)
 {
     ScopedTempDir dir;
     Bytes bytes = {1, 2, 3};

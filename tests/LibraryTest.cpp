@@ -320,7 +320,7 @@ TEST_F(LibraryRun, VersionShowsTheReleaseAndTheBuild)
     ASSERT_EQ(Run(), kAppRunOk);
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, "Zarnovelt by Quillmarsh party gang, version 1.2 build 3 (zarnovelt test)\n"
-                       "build version 1.0.0\n");
+                       "zarnovelt 1.0.0\n");
     EXPECT_TRUE(m_log.configs.empty()) << "--version opens nothing";
 }
 

@@ -11,11 +11,14 @@ if(CMAKE_CROSSCOMPILING)
     message(FATAL_ERROR "A cross build needs -DZARNOVELT_ASSETGEN=<native assetgen> (scripts/build-windows.sh passes it)")
   endif()
   set(ZARNOVELT_DATA_DIR ${CMAKE_BINARY_DIR}/data)
+  # The executable's icon and the start-up dialog's banner (resources 110 and 140).
+  set(ZARNOVELT_RESOURCE_DIR ${CMAKE_BINARY_DIR}/resources)
   add_custom_command(
-    OUTPUT ${ZARNOVELT_DATA_DIR}/demoflow.txt
-    COMMAND ${ZARNOVELT_ASSETGEN} ${ZARNOVELT_DATA_DIR}
+    OUTPUT ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico ${ZARNOVELT_RESOURCE_DIR}/banner.bmp
+    COMMAND ${ZARNOVELT_ASSETGEN} ${ZARNOVELT_DATA_DIR} --icons ${ZARNOVELT_RESOURCE_DIR}
+      --banner ${ZARNOVELT_RESOURCE_DIR}
     DEPENDS ${ZARNOVELT_ASSETGEN}
-    COMMENT "Generating the demo's data files with the native assetgen"
+    COMMENT "Generating the demo's data files, icon and banner with the native assetgen"
     VERBATIM)
   add_custom_target(zarnovelt_data ALL DEPENDS ${ZARNOVELT_DATA_DIR}/demoflow.txt)
   return()
@@ -40,21 +43,25 @@ target_link_libraries(assetgen PRIVATE assetgen_core)
 # Next to the demo, so tests find it beside ZARNOVELT_BINARY.
 set_target_properties(assetgen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# ContentTest is defined later (tests/); link it to the generator's parts once it exists.
+# ContentTest and IconTest are defined later (tests/); link them to the generator's parts once it exists.
 function(zarnovelt_link_content_test)
-  if(TARGET ContentTest)
-    target_link_libraries(ContentTest PRIVATE assetgen_core)
-  endif()
+  foreach(test ContentTest IconTest)
+    if(TARGET ${test})
+      target_link_libraries(${test} PRIVATE assetgen_core)
+    endif()
+  endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zarnovelt_link_content_test)
 
 set(ZARNOVELT_DATA_DIR ${CMAKE_BINARY_DIR}/data)
 set(ZARNOVELT_REVIEW_DIR ${CMAKE_BINARY_DIR}/data-review)
+# The icon (PNG sizes and the Windows .ico) is not data the demo reads: it goes to build/resources.
+set(ZARNOVELT_RESOURCE_DIR ${CMAKE_BINARY_DIR}/resources)
 add_custom_command(
-  OUTPUT ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png
-  COMMAND assetgen ${ZARNOVELT_DATA_DIR} --review ${ZARNOVELT_REVIEW_DIR}
+  OUTPUT ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico
+  COMMAND assetgen ${ZARNOVELT_DATA_DIR} --review ${ZARNOVELT_REVIEW_DIR} --icons ${ZARNOVELT_RESOURCE_DIR}
   DEPENDS assetgen
   COMMENT "Generating the demo's data files"
   VERBATIM)
 add_custom_target(zarnovelt_data ALL
-  DEPENDS ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png)
+  DEPENDS ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico)

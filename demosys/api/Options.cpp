@@ -67,7 +67,7 @@ std::string UsageText()
     return "Usage: zarnovelt [options]\n"
            "\n"
            "  --data DIR         run in DIR: the timeline and every data file are read relative to it\n"
-           "                     (default: the data directory the build generated)\n"
+           "                     (default: see Data below)\n"
            "  --script FILE      timeline script, relative to the data directory (default: demoflow.txt)\n"
            "  --size WxH         render size in pixels, handed to every effect (default: 640x480)\n"
            "  --fullscreen       start in fullscreen\n"
@@ -93,8 +93,14 @@ std::string UsageText()
            "R reloads the script at the same time, F1 shows the frame-rate and timeline overlay, F11\n"
            "switches fullscreen. While music plays the show follows the sound device's clock.\n"
            "\n"
-           "Exit status: 0 when the show ran; 1 with a reason on standard error for bad options, an invalid\n"
-           "script, no GL context, or a capture that could not be written (ffmpeg missing included).\n";
+           "Data: without --data the first of these folders that holds the timeline script is used:\n"
+           "  1. data/ beside the program (the build folder, an unpacked archive)\n"
+           "  2. ../share/zarnovelt/data from the program's folder (an installed tree, e.g.\n"
+           "     /usr/bin/zarnovelt reads /usr/share/zarnovelt/data)\n"
+           "\n"
+           "Exit status: 0 when the show ran; 1 with a reason on standard error for bad options, no data\n"
+           "directory, an invalid script, no GL context, or a capture that could not be written (ffmpeg\n"
+           "missing included).\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error)

@@ -6,7 +6,7 @@
 
 struct Options
 {
-    std::string dataDir;            // empty: the build's data directory
+    std::string dataDir;            // empty: searched for (show/DataDirectory.h)
     std::string scriptFile;         // empty: start-up variable 5
     int width = 0;                  // 0: the start-up record's default resolution
     int height = 0;

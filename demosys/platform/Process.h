@@ -1,5 +1,5 @@
 // What the library asks of the operating system besides a window: the process's start (its
-// arguments, its instance handle), where the executable lives, its memory, its environment.
+// arguments, its instance handle), its memory, its environment, its standard error.
 // One implementation per platform: platform/posix/PosixProcess.cpp, platform/win32/Win32Process.cpp.
 #pragma once
 
@@ -19,10 +19,6 @@ struct ProcessStart
 // error of this GUI program to the console it was started from, when there is one and they
 // do not already lead somewhere (a pipe or a file), so --help and errors are seen.
 ProcessStart ReadProcessStart(int argc, char** argv);
-
-// The directory that holds the running executable (UTF-8, no trailing separator); empty when
-// unknown.
-std::string ExecutableDirectory();
 
 // The process's peak resident memory in KiB; 0 when unknown.
 long PeakResidentKb();

@@ -3,7 +3,7 @@
 // code calls it for any Windows program. The exit status tells scripts whether the show ran.
 //
 // On Windows this main is what the C runtime's start-up calls for the GUI program (in place of
-// mingw-w64's own that would only call WinMain): the arguments come from the process's wide
+// mingw-w64's own, which would only call WinMain): the arguments come from the process's wide
 // command line, and --help and errors reach the console the program was started from.
 #include <cstdio>
 #include <filesystem>
@@ -12,24 +12,10 @@
 
 #include "api/Library.h"
 #include "api/Options.h"
+#include "platform/ExecutablePath.h"
 #include "platform/Process.h"
+#include "show/DataDirectory.h"
 #include "support/Profiler.h"
-
-namespace {
-
-// The build's data directory when the build named one (a run from the build tree), otherwise
-// the data folder beside the executable (the Windows release's layout).
-std::string DefaultDataDirectory()
-{
-#ifdef ZARNOVELT_DEFAULT_DATA_DIR
-    return ZARNOVELT_DEFAULT_DATA_DIR;
-#else
-    const std::string directory = ExecutableDirectory();
-    return directory.empty() ? std::string("data") : directory + "/data";
-#endif
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -56,14 +42,21 @@ int main(int argc, char** argv)
     if (!options.capturePath.empty())
         options.capturePath =
             std::filesystem::absolute(std::filesystem::u8path(options.capturePath)).lexically_normal().u8string();
-    const std::string dataDir = options.dataDir.empty() ? DefaultDataDirectory() : options.dataDir;
+    // Without --data: beside the executable, then the installed tree (show/DataDirectory.h).
+    const std::string marker = DataDirectoryMarker(options.scriptFile);
+    const DataDirectorySearch search = FindDataDirectory(options.dataDir, ExecutablePath(), marker);
+    if (!options.showVersion && search.directory.empty())
+    {
+        std::fprintf(stderr, "zarnovelt: %s", DataDirectoryNotFound(search, marker).c_str());
+        return 1;
+    }
     std::error_code entered;
     if (!options.showVersion)
-        std::filesystem::current_path(std::filesystem::u8path(dataDir), entered);
+        std::filesystem::current_path(search.directory, entered);
     if (entered)
     {
-        std::fprintf(stderr, "zarnovelt: cannot enter the data directory \"%s\": %s\n", dataDir.c_str(),
-                     entered.message().c_str());
+        std::fprintf(stderr, "zarnovelt: cannot enter the data directory \"%s\": %s\n",
+                     search.directory.u8string().c_str(), entered.message().c_str());
         return 1;
     }
     Library().options = options;

@@ -360,7 +360,7 @@ int DEMOGL_AppRun(HINSTANCE, const SStartupDat* pStartupDat, const char* pszAppI
     }
     else if (library.options.showVersion)
     {
-        std::printf("%.256s by %.256s, version %u.%u build %d (%s)\nbuild version %s\n", pStartupDat->m_szDemoName,
+        std::printf("%.256s by %.256s, version %u.%u build %d (%s)\nzarnovelt %s\n", pStartupDat->m_szDemoName,
                     pStartupDat->m_szGroupName, ucVersionMajor, ucVersionMinor, iVersionBuild, applicationId.c_str(),
                     ZARNOVELT_VERSION);
     }

@@ -70,6 +70,35 @@ bool WriteTestTga(const std::string& path, int width, int height, const PixelFun
     return WriteTestFile(path, bytes);
 }
 
+std::vector<uint8_t> Bmp24Bytes(int width, int height, const PixelFunction& pixel)
+{
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes(54, 0);
+    const auto put32 = [&bytes](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, 54 + stride * static_cast<uint32_t>(height));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int row = height - 1; row >= 0; --row)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const Rgb8 colour = pixel(x, row);
+            bytes.insert(bytes.end(), {colour.b, colour.g, colour.r});
+        }
+        bytes.resize(bytes.size() + (stride - static_cast<uint32_t>(width) * 3), 0);
+    }
+    return bytes;
+}
+
 bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     MakeParentDirectories(path);
@@ -81,6 +110,19 @@ bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes)
 PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b)
 {
     return [=](int, int) { return Rgb8{r, g, b}; };
+}
+
+PixelFunction LeftRight(Rgb8 left, Rgb8 right, int splitX)
+{
+    return [=](int x, int) { return x < splitX ? left : right; };
+}
+
+PixelFunction Framed(Rgb8 middle, Rgb8 band, int size, int bandWidth)
+{
+    return [=](int x, int y) {
+        const bool inBand = x < bandWidth || x >= size - bandWidth || y < bandWidth || y >= size - bandWidth;
+        return inBand ? band : middle;
+    };
 }
 
 std::string SharedDir() { return EnvOr("ZARNOVELT_SHARED", ZARNOVELT_TEST_SHARED); }

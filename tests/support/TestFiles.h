@@ -44,11 +44,20 @@ bool WriteTestTga(const std::string& path, int width, int height, const PixelFun
 // Creates the directories above `path`.
 void MakeParentDirectories(const std::string& path);
 
+// A 24-bit bottom-up BMP file with the 14-byte file header, rows padded to four bytes.
+std::vector<uint8_t> Bmp24Bytes(int width, int height, const PixelFunction& pixel);
+
 // Writes bytes to a file, creating parent directories.
 bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A solid colour.
 PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b);
+
+// One colour left of column splitX, another from it on.
+PixelFunction LeftRight(Rgb8 left, Rgb8 right, int splitX);
+
+// A size x size picture: one colour in the middle, another in a band of bandWidth round it.
+PixelFunction Framed(Rgb8 middle, Rgb8 band, int size, int bandWidth);
 
 // The shared folder (ZARNOVELT_SHARED), e.g. SharedDir() + "/corpora/bmp/g".
 std::string SharedDir();

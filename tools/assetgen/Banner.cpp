@@ -1,6 +1,6 @@
 // The start-up dialog's side banner: painted at four times its size like every picture of ours,
 // then resampled to 91 x 433.
-#include "Resources.h"
+#include "Banner.h"
 
 #include "Art.h"
 #include "Font.h"
@@ -57,4 +57,11 @@ Image8 MakeDialogBanner()
     c.Bloom(10.0f, 0.8f, 0.35f);
     c.ToneMap();
     return c.Resampled(kBannerWidth, kBannerHeight).ToImage8();
+}
+
+bool WriteDialogBanner(const std::string& directory, std::string* error)
+{
+    const Image8 banner = MakeDialogBanner();
+    return WriteFileBytes(directory + "/banner.bmp", EncodeBmp24(banner), error) &&
+           WriteFileBytes(directory + "/banner.png", EncodePng(banner), error);
 }

@@ -1,12 +1,13 @@
 // assetgen: writes every data file the demo reads into one directory, from code alone.
 //
-//   assetgen DATA_DIR [--review REVIEW_DIR]
-//   assetgen --resources DIR      the Windows executable's banner and icon (Resources.h)
+//   assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR] [--banner BANNER_DIR]
 //
 // The work is split into independent pieces run on two threads, each piece filling its own
 // list of files; the lists are merged in a fixed order and written at the end, so the files
 // never depend on which thread finished first. With --review the contact sheet of every picture is written to
 // REVIEW_DIR/contact_sheet.png.
+// With --icons the demo's icon goes to ICON_DIR (PNG at every size and a Windows .ico), with
+// --banner the Windows start-up dialog's banner to BANNER_DIR (Banner.h).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -21,10 +22,11 @@
 
 #include "Art.h"
 #include "ContactSheet.h"
+#include "Icon.h"
 #include "Models.h"
 #include "Music.h"
 #include "Output.h"
-#include "Resources.h"
+#include "Banner.h"
 #include "Script.h"
 #include "Terrain.h"
 
@@ -33,7 +35,7 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR]\n       assetgen --resources DIR\n");
+    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR] [--banner BANNER_DIR]\n");
     return 2;
 }
 
@@ -58,26 +60,17 @@ int main(int argc, char** argv)
 {
     std::string dataDir;
     std::string reviewDir;
-    if (argc == 3 && std::string(argv[1]) == "--resources")
-    {
-        std::string error;
-        std::string message;
-        Guarded([&] {
-            if (!WriteProgramResources(argv[2], &error))
-                message = error;
-        }, &message);
-        if (!message.empty())
-        {
-            std::fprintf(stderr, "assetgen: %s\n", message.c_str());
-            return 1;
-        }
-        return 0;
-    }
+    std::string iconDir;
+    std::string bannerDir;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
         if (arg == "--review" && i + 1 < argc)
             reviewDir = argv[++i];
+        else if (arg == "--icons" && i + 1 < argc)
+            iconDir = argv[++i];
+        else if (arg == "--banner" && i + 1 < argc)
+            bannerDir = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && dataDir.empty())
             dataDir = arg;
         else
@@ -200,6 +193,16 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
+    }
+    std::string iconError;
+    if (!iconDir.empty())
+        Guarded([&] { WriteIcons(iconDir, &iconError); }, &iconError);
+    if (!bannerDir.empty() && iconError.empty())
+        Guarded([&] { WriteDialogBanner(bannerDir, &iconError); }, &iconError);
+    if (!iconError.empty())
+    {
+        std::fprintf(stderr, "assetgen: %s\n", iconError.c_str());
+        return 1;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("assetgen: %zu files, %.2f MB, %.1f s\n", all.files.size(), totalBytes / 1e6, seconds);

@@ -182,6 +182,11 @@ void PngFlush(png_structp) {}
 
 Bytes EncodePng(const Image8& image, int compressionLevel)
 {
+    return EncodePngPixels(image.rgb.data(), image.width, image.height, 3, compressionLevel);
+}
+
+Bytes EncodePngPixels(const uint8_t* pixels, int width, int height, int channels, int compressionLevel)
+{
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -192,11 +197,12 @@ Bytes EncodePng(const Image8& image, int compressionLevel)
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
     png_set_compression_level(png, compressionLevel);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y)
-        png_write_row(png, const_cast<png_bytep>(&image.rgb[static_cast<size_t>(y) * image.width * 3]));
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(&pixels[static_cast<size_t>(y) * width * channels]));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;

@@ -27,6 +27,8 @@ Bytes EncodeBmp8(int width, int height, const std::vector<uint8_t>& indices,
 
 // PNG (8-bit RGB) for review pictures; zlib level 0..9.
 Bytes EncodePng(const Image8& image, int compressionLevel = 6);
+// PNG of 8-bit pixels, `channels` 3 (RGB) or 4 (RGBA), top row first, rows packed.
+Bytes EncodePngPixels(const uint8_t* pixels, int width, int height, int channels, int compressionLevel);
 
 // Writes bytes to a file, creating parent directories. False with a reason on failure.
 bool WriteFileBytes(const std::string& path, const Bytes& bytes, std::string* error);

@@ -1,5 +1,5 @@
 // The process on Windows: the wide command line as UTF-8 arguments, the console a GUI program
-// was started from, the module's folder, the memory counters, the C runtime's environment.
+// was started from, the memory counters, the C runtime's environment.
 #define PSAPI_VERSION 2
 #include "platform/Process.h"
 
@@ -87,25 +87,6 @@ ProcessStart ReadProcessStart(int argc, char** argv)
     GetStartupInfoW(&startup);
     start.showMode = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
     return start;
-}
-
-std::string ExecutableDirectory()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;)
-    {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size())
-        {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::string() : WideToUtf8(path.substr(0, slash));
 }
 
 long PeakResidentKb()
