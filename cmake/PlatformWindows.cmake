@@ -9,6 +9,8 @@ enable_language(RC)
 # The Windows headers without their rarely used parts and without min/max macros, for
 # Windows 7 and later.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# M_PI and friends, which glibc gives C++17 code anyway.
+add_compile_definitions(_USE_MATH_DEFINES)
 # Single-precision arithmetic must round as on Linux (SSE): x87 excess precision would change
 # the steps of the fades.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
