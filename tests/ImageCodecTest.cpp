@@ -1,9 +1,14 @@
 // The image codecs against files made by other tools (shared corpora), hand-made TGA variants
-// the corpora lack, tables of damaged input, and PNG and file round trips.
+// the corpora lack, tables of damaged input, and PNG and file round trips. Where libjpeg and
+// libpng exist (Linux), plain decodes and encodes through them are the independent references;
+// the Windows build has neither, and its JPEG decoder rounds on its own (its frames are compared
+// with the Linux build's in CI).
 #include <gtest/gtest.h>
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 #include <jpeglib.h>
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -263,6 +268,7 @@ TEST(ImageCodec, TgaEveryPrefixIsRefusedOrComplete)
 // JPEG
 // ---------------------------------------------------------------------------------------------
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 // An independent plain libjpeg decode, top row first, components as stored (1 or 3).
 bool ReferenceJpeg(const std::string& path, int* width, int* height, int* components, Bytes* pixels)
 {
@@ -290,6 +296,7 @@ bool ReferenceJpeg(const std::string& path, int* width, int* height, int* compon
     std::fclose(file);
     return true;
 }
+#endif
 
 TEST(ImageCodec, JpegCorpusFilesDecodeUpsideDownToRgb)
 {
@@ -313,6 +320,7 @@ TEST(ImageCodec, JpegCorpusFilesDecodeUpsideDownToRgb)
         ASSERT_EQ(image.channels, 3);
         ASSERT_EQ(image.pixels.size(), size_t(c.width) * c.height * 3);
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
         int width = 0, height = 0, components = 0;
         Bytes reference;
         ASSERT_TRUE(ReferenceJpeg(Corpus(c.name), &width, &height, &components, &reference));
@@ -330,6 +338,16 @@ TEST(ImageCodec, JpegCorpusFilesDecodeUpsideDownToRgb)
                     const int got = image.pixels[(size_t(height - 1 - y) * width + x) * 3 + ch];
                     ASSERT_EQ(got, want) << "at (" << x << ", " << y << ") channel " << ch;
                 }
+#else
+        // No reference decoder: not a flat picture, and a grey one stays grey.
+        const auto [low, high] = std::minmax_element(image.pixels.begin(), image.pixels.end());
+        EXPECT_GT(*high - *low, 100);
+        for (size_t p = 0; c.grey && p < image.pixels.size(); p += 3)
+        {
+            ASSERT_EQ(image.pixels[p], image.pixels[p + 1]) << p;
+            ASSERT_EQ(image.pixels[p], image.pixels[p + 2]) << p;
+        }
+#endif
     }
 }
 
@@ -452,6 +470,7 @@ TEST(ImageCodec, PngWriteThenReadKeepsColoursAndDropsAlpha)
     }
 }
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 // Writes raw samples (packed as the PNG format stores them) through plain libpng.
 void WriteRawPng(const std::string& path, int width, int height, int colourType, int bitDepth,
                  bool interlaced, const std::vector<Bytes>& rows,
@@ -525,6 +544,7 @@ TEST(ImageCodec, PngReadsEveryLayoutAsRgba8)
         EXPECT_EQ(rgba, c.rgba);
     }
 }
+#endif
 
 TEST(ImageCodec, PngFailuresAreReported)
 {

@@ -1,32 +1,21 @@
 // The ffmpeg capture: one process, two pipes, two writer threads. The video thread writes each
-// frame's rows last first, so the video is upright without a copy; the audio thread renders the whole soundtrack (its length is
-// fixed by the frame count) and writes it as fast as ffmpeg takes it. The two writers never wait
-// for each other: ffmpeg reads its inputs in whatever order it likes (while it probes them at
-// start it reads one and then the other), and each pipe always has data coming. SIGPIPE is
-// blocked on the writer threads: a failed ffmpeg shows up as a write error, not a killed demo.
+// frame's rows last first, so the video is upright without a copy; the audio thread renders the
+// whole soundtrack (its length is fixed by the frame count) and writes it as fast as ffmpeg takes
+// it. The two writers never wait for each other: ffmpeg reads its inputs in whatever order it
+// likes (while it probes them at start it reads one and then the other), and each pipe always
+// has data coming. The process and its pipes are the platform's (FfmpegProcess.h).
 #include "capture/VideoCapture.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <cctype>
 #include <condition_variable>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
 #include <thread>
 
+#include "capture/FfmpegProcess.h"
 #include "support/Profiler.h"
-
-extern char** environ;
 
 namespace {
 
@@ -36,87 +25,6 @@ std::string LowerExtension(const std::string& path)
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension;
-}
-
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// Writes `rows` rows of rowBytes each, the last row first, straight from the frame: one writev
-// per batch of rows, an interrupted or partial write resumed where it stopped.
-bool WriteRowsLastFirst(int fd, const uint8_t* data, size_t rowBytes, int rows)
-{
-    constexpr int kBatch = 256;
-    iovec vectors[kBatch];
-    int done = 0;              // rows written completely, counted from the last
-    size_t partial = 0;        // bytes of the next row already written
-    while (done < rows)
-    {
-        int count = 0;
-        for (int r = done; r < rows && count < kBatch; ++r, ++count)
-        {
-            const size_t skip = r == done ? partial : 0;
-            vectors[count].iov_base = const_cast<uint8_t*>(data + rowBytes * static_cast<size_t>(rows - 1 - r) + skip);
-            vectors[count].iov_len = rowBytes - skip;
-        }
-        const ssize_t written = writev(fd, vectors, count);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        size_t left = static_cast<size_t>(written);
-        while (left > 0)
-        {
-            const size_t rest = rowBytes - partial;
-            if (left < rest)
-            {
-                partial += left;
-                break;
-            }
-            left -= rest;
-            partial = 0;
-            ++done;
-        }
-    }
-    return true;
-}
-
-void BlockSigpipeOnThisThread()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-// A pipe whose ends are close-on-exec and numbered 10 or above, so that moving the read end to
-// the child's descriptor 0 or 3 never collides with one of them.
-bool MakePipe(int* readEnd, int* writeEnd)
-{
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
-        return false;
-    for (int& end : ends)
-    {
-        const int moved = fcntl(end, F_DUPFD_CLOEXEC, 10);
-        close(end);
-        end = moved;
-    }
-    if (ends[0] < 0 || ends[1] < 0)
-    {
-        if (ends[0] >= 0)
-            close(ends[0]);
-        if (ends[1] >= 0)
-            close(ends[1]);
-        return false;
-    }
-    *readEnd = ends[0];
-    *writeEnd = ends[1];
-    return true;
 }
 
 class VideoSink : public FrameSink
@@ -136,39 +44,9 @@ public:
 
     bool Start(const std::string& program, std::string* error)
     {
-        int videoRead = -1;
-        int audioRead = -1;
-        if (!MakePipe(&videoRead, &m_videoFd) || !MakePipe(&audioRead, &m_audioFd))
-        {
-            *error = std::string("cannot make the pipes to ffmpeg: ") + std::strerror(errno);
-            CloseFd(videoRead);
-            CloseFd(audioRead);
+        m_process = StartFfmpeg(program, FfmpegArguments(m_settings, m_soundtrack->SampleRate()), error);
+        if (!m_process)
             return false;
-        }
-        std::vector<std::string> arguments = FfmpegArguments(m_settings, m_soundtrack->SampleRate());
-        arguments.insert(arguments.begin(), program);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, videoRead, 0);
-        posix_spawn_file_actions_adddup2(&actions, audioRead, 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        const int status = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        CloseFd(videoRead);
-        CloseFd(audioRead);
-        if (status != 0)
-        {
-            *error = "cannot start " + program + ": " + std::strerror(status);
-            m_pid = -1;
-            CloseFd(m_videoFd);
-            CloseFd(m_audioFd);
-            return false;
-        }
         m_videoThread = std::thread([this] { VideoLoop(); });
         m_audioThread = std::thread([this] { AudioLoop(); });
         return true;
@@ -203,18 +81,8 @@ public:
             m_videoThread.join();
         if (m_audioThread.joinable())
             m_audioThread.join();
-        CloseFd(m_videoFd);
-        CloseFd(m_audioFd);
-        int status = 0;
-        bool exitedCleanly = true;
-        if (m_pid > 0)
-        {
-            while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR)
-            {
-            }
-            exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            m_pid = -1;
-        }
+        std::string how;
+        const bool exitedCleanly = !m_process || m_process->Wait(&how);
         if (exitedCleanly && !m_failed && m_framesAccepted != m_settings.frames)
         {
             *error = "the show gave " + std::to_string(m_framesAccepted) + " of the " +
@@ -225,8 +93,6 @@ public:
         }
         if (!exitedCleanly)
         {
-            const std::string how = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                                      : "signal " + std::to_string(WTERMSIG(status));
             *error = "ffmpeg could not write " + m_settings.path + " (" + how + ")";
         }
         else if (m_failed)
@@ -238,13 +104,6 @@ public:
     }
 
 private:
-    static void CloseFd(int& fd)
-    {
-        if (fd >= 0)
-            close(fd);
-        fd = -1;
-    }
-
     void Fail(const std::string& what)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -256,7 +115,6 @@ private:
 
     void VideoLoop()
     {
-        BlockSigpipeOnThisThread();
         const size_t rowBytes = static_cast<size_t>(m_settings.width) * 4;
         for (;;)
         {
@@ -271,22 +129,22 @@ private:
                 m_changed.notify_all();
             }
             // GL's bottom row first becomes the video's top row first.
-            const bool written = WriteRowsLastFirst(m_videoFd, frame.data(), rowBytes, m_settings.height);
+            std::string reason;
+            const bool written = m_process->WriteVideoRowsLastFirst(frame.data(), rowBytes, m_settings.height, &reason);
             Recycle(std::move(frame));
             if (!written)
             {
-                Fail(std::string("video pipe: ") + std::strerror(errno));
+                Fail("video pipe: " + reason);
                 break;
             }
         }
         // ffmpeg sees the end of the video once this end is closed.
         std::lock_guard<std::mutex> lock(m_mutex);
-        CloseFd(m_videoFd);
+        m_process->CloseVideo();
     }
 
     void AudioLoop()
     {
-        BlockSigpipeOnThisThread();
         const int64_t total = SamplesForFrames(m_settings.frames, m_soundtrack->SampleRate(),
                                                m_settings.fpsNumerator, m_settings.fpsDenominator);
         std::vector<int16_t> buffer(2 * 4096);
@@ -299,24 +157,23 @@ private:
             }
             const size_t chunk = static_cast<size_t>(std::min<int64_t>(total - written, 4096));
             m_soundtrack->Render(buffer.data(), chunk);
-            if (!WriteAll(m_audioFd, reinterpret_cast<const uint8_t*>(buffer.data()),
-                          chunk * kMusicChannels * sizeof(int16_t)))
+            std::string reason;
+            if (!m_process->WriteAudio(reinterpret_cast<const uint8_t*>(buffer.data()),
+                                       chunk * kMusicChannels * sizeof(int16_t), &reason))
             {
-                Fail(std::string("audio pipe: ") + std::strerror(errno));
+                Fail("audio pipe: " + reason);
                 break;
             }
             written += static_cast<int64_t>(chunk);
         }
         std::lock_guard<std::mutex> lock(m_mutex);
-        CloseFd(m_audioFd);
+        m_process->CloseAudio();
     }
 
     VideoCaptureSettings m_settings;
     std::unique_ptr<MusicStream> m_soundtrack;
     size_t m_maxQueued;
-    pid_t m_pid = -1;
-    int m_videoFd = -1;
-    int m_audioFd = -1;
+    std::unique_ptr<FfmpegProcess> m_process;
     std::thread m_videoThread;
     std::thread m_audioThread;
     std::mutex m_mutex;
@@ -331,46 +188,6 @@ private:
 };
 
 } // namespace
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-std::string FindProgram(const std::string& program)
-{
-    if (program.empty())
-        return {};
-    if (program.find('/') != std::string::npos)
-        return IsExecutableFile(program) ? program : std::string();
-    const char* pathVariable = std::getenv("PATH");
-    const std::string path = pathVariable != nullptr ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
-    size_t begin = 0;
-    while (begin <= path.size())
-    {
-        size_t end = path.find(':', begin);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string directory = end > begin ? path.substr(begin, end - begin) : ".";
-        const std::string candidate = directory + "/" + program;
-        if (IsExecutableFile(candidate))
-            return candidate;
-        begin = end + 1;
-    }
-    return {};
-}
 
 std::vector<std::string> FfmpegArguments(const VideoCaptureSettings& settings, int sampleRate)
 {

@@ -31,11 +31,12 @@ struct VideoCaptureSettings
 };
 
 // The full path of `program` found through PATH (or the program itself when it contains a
-// slash and is executable); empty when there is none.
+// slash, or on Windows a backslash, and is executable; on Windows ".exe" is added to a name
+// without an extension); empty when there is none.
 std::string FindProgram(const std::string& program);
 
 // Writes all `size` bytes to `fd`, resuming after interruptions and partial writes; false on
-// an error (EPIPE when the reader has gone).
+// an error (EPIPE when the reader has gone). POSIX only (the benchmark's plain capture loop).
 bool WriteAll(int fd, const uint8_t* data, size_t size);
 
 // The ffmpeg command line (without the program name) for a capture whose soundtrack has

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/CurrentContext.h"
-#include "platform/egl/EglBackend.h"
+#include "platform/BackendChoice.h"
 #include "platform/GlFunctions.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RenderTarget.h"
@@ -73,7 +73,8 @@ bool Create(int width, int height, std::string* error)
 {
     if (!g_backend)
     {
-        auto backend = CreateEglBackend();
+        // The platform's headless context: EGL on Linux, a hidden window or bitmap on Windows.
+        auto backend = CreatePlatformBackend(BackendRole::Headless);
         if (!backend->Open(BackendConfig{}, error))
             return false;
         g_backend = backend.release();
