@@ -59,9 +59,17 @@ set(ZARNOVELT_REVIEW_DIR ${CMAKE_BINARY_DIR}/data-review)
 set(ZARNOVELT_RESOURCE_DIR ${CMAKE_BINARY_DIR}/resources)
 add_custom_command(
   OUTPUT ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico
+    ${ZARNOVELT_RESOURCE_DIR}/banner_rgb.inc
   COMMAND assetgen ${ZARNOVELT_DATA_DIR} --review ${ZARNOVELT_REVIEW_DIR} --icons ${ZARNOVELT_RESOURCE_DIR}
+    --banner ${ZARNOVELT_RESOURCE_DIR}
   DEPENDS assetgen
   COMMENT "Generating the demo's data files"
   VERBATIM)
 add_custom_target(zarnovelt_data ALL
-  DEPENDS ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico)
+  DEPENDS ${ZARNOVELT_DATA_DIR}/demoflow.txt ${ZARNOVELT_REVIEW_DIR}/contact_sheet.png ${ZARNOVELT_RESOURCE_DIR}/zarnovelt.ico
+    ${ZARNOVELT_RESOURCE_DIR}/banner_rgb.inc)
+# The Linux start-up dialog compiles the banner in (the Windows executable carries it as a
+# resource).
+set_source_files_properties(${CMAKE_SOURCE_DIR}/demosys/platform/sdl/SdlBanner.cpp
+  PROPERTIES INCLUDE_DIRECTORIES ${ZARNOVELT_RESOURCE_DIR} OBJECT_DEPENDS ${ZARNOVELT_RESOURCE_DIR}/banner_rgb.inc)
+add_dependencies(demosys zarnovelt_data)

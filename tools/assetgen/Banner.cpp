@@ -2,6 +2,8 @@
 // then resampled to 91 x 433.
 #include "Banner.h"
 
+#include <cstdio>
+
 #include "Art.h"
 #include "Font.h"
 
@@ -59,9 +61,28 @@ Image8 MakeDialogBanner()
     return c.Resampled(kBannerWidth, kBannerHeight).ToImage8();
 }
 
+// The banner's RGB bytes, top row first, as the body of a C array: the Linux dialog compiles
+// the same picture in that the Windows executable carries as bitmap 140.
+std::string BannerArrayBody(const Image8& banner)
+{
+    std::string text = "// " + std::to_string(banner.width) + " x " + std::to_string(banner.height) +
+                       " RGB, top row first: the start-up dialog's banner, made by assetgen.\n";
+    char value[8];
+    for (size_t i = 0; i < banner.rgb.size(); ++i)
+    {
+        std::snprintf(value, sizeof value, "%u,", static_cast<unsigned>(banner.rgb[i]));
+        text += value;
+        if (i % 24 == 23)
+            text += '\n';
+    }
+    return text + "\n";
+}
+
 bool WriteDialogBanner(const std::string& directory, std::string* error)
 {
     const Image8 banner = MakeDialogBanner();
+    const std::string array = BannerArrayBody(banner);
     return WriteFileBytes(directory + "/banner.bmp", EncodeBmp24(banner), error) &&
-           WriteFileBytes(directory + "/banner.png", EncodePng(banner), error);
+           WriteFileBytes(directory + "/banner.png", EncodePng(banner), error) &&
+           WriteFileBytes(directory + "/banner_rgb.inc", std::vector<uint8_t>(array.begin(), array.end()), error);
 }
