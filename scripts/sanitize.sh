@@ -139,7 +139,7 @@ chmod +x "$window_driver"
 # process, which the leak check at exit counts. It is the library's, not ours.
 printf 'leak:libdbus-1.so\n' > "$out/window-leaks.supp"
 status=0
-LSAN_OPTIONS="suppressions=$out/window-leaks.supp" \
+LSAN_OPTIONS="suppressions=$out/window-leaks.supp:print_suppressions=0" \
   xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$demo" "$data" "$out" || status=$?
 grep -v -e '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' -e '^Reloaded demoflow.txt at ' \
   "$out/window.stderr" > "$out/window.messages" || true
