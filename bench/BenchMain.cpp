@@ -460,23 +460,28 @@ void Startup(Report& report)
 struct CaptureRun
 {
     double fps = 0.0;
+    double cpuMsPerFrame = 0.0;   // the demo's and ffmpeg's processor time
     long peakOwnKb = 0;
     long peakTreeKb = 0;
     bool ok = false;
 };
 
-// One capture: "png", "mp4" (the demo) or "plain" (this program's plain loop, MP4).
+// One capture: "png", "mp4" (the demo), "plain" (this program's plain loop, MP4, the capture's
+// encoder) or "plain as before" (the plain loop with the capture's encoder before
+// --video-quality: x264 preset fast, CRF 18).
 CaptureRun Capture(const std::string& binary, const std::string& kind, const Size& size, int64_t startMs, int64_t frames,
                    EnvironmentChanges environment = {})
 {
     const std::string directory = MakeScratchDirectory("capture");
     const std::string target = kind == "png" ? directory + "/frames" : directory + "/capture.mp4";
     ChildResult child;
-    if (kind == "plain")
+    if (kind == "plain" || kind == "plain as before")
     {
-        child = RunChild({g_options.self, "--data", g_options.data, "--plain-capture", target, "--size", size.Arg(),
-                          "--start", std::to_string(startMs), "--frames", std::to_string(frames)},
-                         environment);
+        std::vector<std::string> argv = {g_options.self, "--data", g_options.data, "--plain-capture", target, "--size",
+                                         size.Arg(), "--start", std::to_string(startMs), "--frames", std::to_string(frames)};
+        if (kind == "plain as before")
+            argv.insert(argv.end(), {"--plain-encoder", "before"});
+        child = RunChild(argv, environment);
         if (child.exitStatus != 0)
             Failure("plain capture " + size.Arg(), child);
     }
@@ -508,6 +513,7 @@ CaptureRun Capture(const std::string& binary, const std::string& kind, const Siz
             Failure(kind + " capture at " + size.Arg() + " wrote less than asked", child);
     }
     run.fps = child.wallMs > 0.0 ? static_cast<double>(frames) * 1000.0 / child.wallMs : 0.0;
+    run.cpuMsPerFrame = frames > 0 ? child.cpuMs / static_cast<double>(frames) : 0.0;
     run.peakOwnKb = child.peakOwnKb;
     run.peakTreeKb = child.peakTreeKb;
     RemoveTree(directory);
@@ -517,6 +523,7 @@ CaptureRun Capture(const std::string& binary, const std::string& kind, const Siz
 struct CaptureSummary
 {
     double fps = 0.0;
+    double cpuMsPerFrame = 0.0;
     long peakOwnKb = 0;
     long peakTreeKb = 0;
 };
@@ -525,23 +532,27 @@ CaptureSummary Summarise(const std::vector<CaptureRun>& runs)
 {
     CaptureSummary summary;
     std::vector<double> fps;
+    std::vector<double> cpu;
     for (const CaptureRun& run : runs)
     {
         if (!run.ok)
             continue;
         fps.push_back(run.fps);
+        cpu.push_back(run.cpuMsPerFrame);
         summary.peakOwnKb = std::max(summary.peakOwnKb, run.peakOwnKb);
         summary.peakTreeKb = std::max(summary.peakTreeKb, run.peakTreeKb);
     }
     summary.fps = Median(fps);
+    summary.cpuMsPerFrame = Median(cpu);
     return summary;
 }
 
 void Captures(Report& report)
 {
-    const std::vector<std::string> kinds = {"png", "mp4", "plain"};
-    Table table({"size", "frames", "PNG fps", "MP4 fps", "plain loop MP4 fps", "MP4 / plain", "PNG peak MiB", "MP4 peak MiB",
-                 "with ffmpeg MiB"});
+    const std::vector<std::string> kinds = {"png", "mp4", "plain", "plain as before"};
+    Table table({"size", "frames", "PNG fps", "MP4 fps", "plain loop fps", "MP4 / plain", "plain loop as before fps",
+                 "MP4 / before", "MP4 CPU ms a frame", "plain CPU ms a frame", "before CPU ms a frame", "PNG peak MiB",
+                 "MP4 peak MiB", "with ffmpeg MiB"});
     for (const Size& size : g_options.sizes)
     {
         const int64_t frames = g_options.quick ? 10 : FramesAt(size);
@@ -555,18 +566,24 @@ void Captures(Report& report)
         const CaptureSummary png = Summarise(runs["png"]);
         const CaptureSummary mp4 = Summarise(runs["mp4"]);
         const CaptureSummary plain = Summarise(runs["plain"]);
+        const CaptureSummary before = Summarise(runs["plain as before"]);
+        auto ratio = [](double a, double b) { return b > 0.0 ? Fixed(a / b, 2) : std::string("-"); };
         table.Row({size.Label(), std::to_string(frames), Fixed(png.fps, 1), Fixed(mp4.fps, 1), Fixed(plain.fps, 1),
-                   plain.fps > 0.0 ? Fixed(mp4.fps / plain.fps, 2) : "-", Mib(png.peakOwnKb), Mib(mp4.peakOwnKb),
-                   Mib(mp4.peakTreeKb)});
+                   ratio(mp4.fps, plain.fps), Fixed(before.fps, 1), ratio(mp4.fps, before.fps),
+                   Fixed(mp4.cpuMsPerFrame, 1), Fixed(plain.cpuMsPerFrame, 1), Fixed(before.cpuMsPerFrame, 1),
+                   Mib(png.peakOwnKb), Mib(mp4.peakOwnKb), Mib(mp4.peakTreeKb)});
     }
     report.Heading("Capture throughput");
     report.Text("Frames from " + MinutesSeconds(g_options.captureStartMs / 1000) +
                 " into the show (the KAOS part), frames per second of wall time for the whole process (start-up "
                 "and the encoder's finish included), median of " +
                 std::to_string(g_options.captureRepetitions) +
-                " runs, the three kinds interleaved. The plain loop renders the same frames, reads each back with "
-                "glReadPixels, turns it upright and writes it to the same ffmpeg command on one thread. Peak memory: "
-                "the demo's own (VmHWM), and the largest of the demo and ffmpeg.");
+                " runs, the four kinds interleaved. The plain loop renders the same frames, reads each back with "
+                "glReadPixels, turns it upright and writes it as BGRA to ffmpeg on one thread; ffmpeg's scaler "
+                "converts it and the encoder is the capture's default (--video-quality good). \"As before\": the "
+                "same loop with the encoder the capture had before that option (x264 preset fast, CRF 18, its own "
+                "thread count). CPU: processor time of the program and ffmpeg together, user and system, per frame. "
+                "Peak memory: the demo's own (VmHWM), and the largest of the demo and ffmpeg.");
     report.Add(table);
 }
 
@@ -965,8 +982,9 @@ const char* const kUsage =
     "                     png,readback,compare\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
     "  --repetitions N    runs of each capture, thread setting and compared build (default 2, 2, 3)\n"
-    "  --plain-capture PATH --size WxH --start MS --frames N\n"
-    "                     (used by the capture section) the plain capture loop\n";
+    "  --plain-capture PATH --size WxH --start MS --frames N [--plain-encoder same|before]\n"
+    "                     (used by the capture section) the plain capture loop, with the capture's\n"
+    "                     encoder or with x264 as the capture had it before --video-quality\n";
 
 bool ParseSize(const std::string& text, Size* size)
 {
@@ -1066,6 +1084,16 @@ int main(int argc, char** argv)
         {
             if (!ParseSize(value(), &plainSize))
                 return 2;
+        }
+        else if (argument == "--plain-encoder")
+        {
+            const std::string encoder = value();
+            if (encoder != "before" && encoder != "same")
+            {
+                std::fprintf(stderr, "zarnovelt_bench: --plain-encoder takes same or before\n");
+                return 2;
+            }
+            plain.encoderAsBefore = encoder == "before";
         }
         else if (argument == "--start")
             plain.startMs = std::atoll(value().c_str());

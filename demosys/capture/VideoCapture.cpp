@@ -1,16 +1,16 @@
-// The ffmpeg capture: one process, two pipes, two writer threads. The video thread writes each
-// frame's rows last first, so the video is upright without a copy; the audio thread renders the whole soundtrack (its length is
-// fixed by the frame count) and writes it as fast as ffmpeg takes it. The two writers never wait
-// for each other: ffmpeg reads its inputs in whatever order it likes (while it probes them at
-// start it reads one and then the other), and each pipe always has data coming. SIGPIPE is
-// blocked on the writer threads: a failed ffmpeg shows up as a write error, not a killed demo.
+// The ffmpeg capture: one process, two pipes, two writer threads. The video thread converts
+// each frame to the encoder's 4:2:0 (turning it upright on the way) and writes it; the audio
+// thread renders the whole soundtrack (its length is fixed by the frame count) and writes it as
+// fast as ffmpeg takes it. The two writers never wait for each other: ffmpeg reads its inputs
+// in whatever order it likes (while it probes them at start it reads one and then the other),
+// and each pipe always has data coming. SIGPIPE is blocked on the writer threads: a failed
+// ffmpeg shows up as a write error, not a killed demo.
 #include "capture/VideoCapture.h"
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +24,7 @@
 #include <mutex>
 #include <thread>
 
+#include "capture/Yuv420.h"
 #include "support/Profiler.h"
 
 extern char** environ;
@@ -42,47 +43,6 @@ bool IsExecutableFile(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// Writes `rows` rows of rowBytes each, the last row first, straight from the frame: one writev
-// per batch of rows, an interrupted or partial write resumed where it stopped.
-bool WriteRowsLastFirst(int fd, const uint8_t* data, size_t rowBytes, int rows)
-{
-    constexpr int kBatch = 256;
-    iovec vectors[kBatch];
-    int done = 0;              // rows written completely, counted from the last
-    size_t partial = 0;        // bytes of the next row already written
-    while (done < rows)
-    {
-        int count = 0;
-        for (int r = done; r < rows && count < kBatch; ++r, ++count)
-        {
-            const size_t skip = r == done ? partial : 0;
-            vectors[count].iov_base = const_cast<uint8_t*>(data + rowBytes * static_cast<size_t>(rows - 1 - r) + skip);
-            vectors[count].iov_len = rowBytes - skip;
-        }
-        const ssize_t written = writev(fd, vectors, count);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        size_t left = static_cast<size_t>(written);
-        while (left > 0)
-        {
-            const size_t rest = rowBytes - partial;
-            if (left < rest)
-            {
-                partial += left;
-                break;
-            }
-            left -= rest;
-            partial = 0;
-            ++done;
-        }
-    }
-    return true;
 }
 
 void BlockSigpipeOnThisThread()
@@ -257,7 +217,8 @@ private:
     void VideoLoop()
     {
         BlockSigpipeOnThisThread();
-        const size_t rowBytes = static_cast<size_t>(m_settings.width) * 4;
+        // One converted frame, written while the next ones wait in the queue as BGRA.
+        std::vector<uint8_t> yuv(Yuv420FrameBytes(m_settings.width, m_settings.height));
         for (;;)
         {
             std::vector<uint8_t> frame;
@@ -270,10 +231,9 @@ private:
                 m_queue.pop_front();
                 m_changed.notify_all();
             }
-            // GL's bottom row first becomes the video's top row first.
-            const bool written = WriteRowsLastFirst(m_videoFd, frame.data(), rowBytes, m_settings.height);
+            ConvertBgraToYuv420(frame.data(), m_settings.width, m_settings.height, yuv.data());
             Recycle(std::move(frame));
-            if (!written)
+            if (!WriteAll(m_videoFd, yuv.data(), yuv.size()))
             {
                 Fail(std::string("video pipe: ") + std::strerror(errno));
                 break;
@@ -372,29 +332,63 @@ std::string FindProgram(const std::string& program)
     return {};
 }
 
+namespace {
+
+// What each --video-quality gives the encoders; measured in docs/performance.md against the
+// uncompressed frames at 1920x1080.
+struct EncoderSetting
+{
+    const char* x264Preset;
+    const char* x264Crf;
+    const char* vp9CpuUsed;
+    const char* vp9Crf;
+};
+
+EncoderSetting SettingFor(VideoQuality quality)
+{
+    switch (quality)
+    {
+    case VideoQuality::Fast:
+        return {"superfast", "18", "5", "33"};
+    case VideoQuality::Best:
+        return {"slow", "14", "2", "28"};
+    case VideoQuality::Good:
+        break;
+    }
+    return {"veryfast", "15", "4", "31"};
+}
+
+} // namespace
+
+std::vector<std::string> VideoEncoderArguments(const std::string& path, VideoQuality quality)
+{
+    const EncoderSetting setting = SettingFor(quality);
+    const std::string threads = std::to_string(kVideoEncoderThreads);
+    if (LowerExtension(path) == ".webm")
+        return {"-c:v", "libvpx-vp9", "-crf", setting.vp9Crf, "-b:v", "0", "-deadline", "good", "-cpu-used",
+                setting.vp9CpuUsed, "-threads", threads, "-pix_fmt", "yuv420p"};
+    return {"-c:v", "libx264", "-preset", setting.x264Preset, "-crf", setting.x264Crf, "-threads", threads,
+            "-pix_fmt", "yuv420p"};
+}
+
 std::vector<std::string> FfmpegArguments(const VideoCaptureSettings& settings, int sampleRate)
 {
     const std::string extension = LowerExtension(settings.path);
     std::vector<std::string> arguments = {
         "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
-        // The frames, as the demo renders them.
-        "-f", "rawvideo", "-pix_fmt", "bgra",
-        "-video_size", std::to_string(settings.width) + "x" + std::to_string(settings.height),
+        // The frames, converted and padded to even sides by the writer.
+        "-f", "rawvideo", "-pix_fmt", "yuv420p",
+        "-video_size", std::to_string(Yuv420Side(settings.width)) + "x" + std::to_string(Yuv420Side(settings.height)),
         "-framerate", std::to_string(settings.fpsNumerator) + "/" + std::to_string(settings.fpsDenominator),
         "-i", "pipe:0",
         // The soundtrack.
         "-f", "s16le", "-ar", std::to_string(sampleRate), "-ac", "2", "-i", "pipe:3",
         "-map", "0:v:0", "-map", "1:a:0"};
-    // 4:2:0 video needs even sides: an odd size gets one black row or column.
-    if (settings.width % 2 != 0 || settings.height % 2 != 0)
-        arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
+    const std::vector<std::string> video = VideoEncoderArguments(settings.path, settings.quality);
+    arguments.insert(arguments.end(), video.begin(), video.end());
     if (extension == ".webm")
-        arguments.insert(arguments.end(), {"-c:v", "libvpx-vp9", "-crf", "31", "-b:v", "0", "-deadline", "good",
-                                           "-cpu-used", "4", "-pix_fmt", "yuv420p", "-c:a", "libopus", "-b:a",
-                                           "160k", "-ar", "48000"});
-    else
-        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
-    if (extension == ".mp4")
+        arguments.insert(arguments.end(), {"-c:a", "libopus", "-b:a", "160k", "-ar", "48000"});
+    else if (extension == ".mp4")
         arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"});
     else if (extension == ".mkv")
         arguments.insert(arguments.end(), {"-c:a", "flac"});
