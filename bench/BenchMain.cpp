@@ -10,6 +10,8 @@
 //   7. share       the library's own share of a frame, plain and capturing
 //   8. memory      peak resident memory of a whole-show capture
 //   9. threads     llvmpipe's thread count (LP_NUM_THREADS) against frame time and capture
+//      video       the capture's 4:2:0 conversion and each --video-quality (BenchVideo.cpp)
+//      encoder     llvmpipe's and the video encoder's threads together in captures
 //  10. png         PNG compression settings on frames of the show: time and size;
 //      readback    a plain glReadPixels against the pixel-buffer ring
 //  11. compare     an earlier build beside this one, the same runs interleaved
@@ -39,6 +41,7 @@
 
 #include "BenchGl.h"
 #include "BenchSupport.h"
+#include "BenchVideo.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RasterizerThreads.h"
 
@@ -85,6 +88,9 @@ struct BenchOptions
     int compareRepetitions = 3;
     int64_t threadShowFrames = 600;
     int64_t threadCaptureFrames = 240;
+    int64_t tunnelStartMs = 110000;   // the tunnel: the hardest stretch for the video encoder
+    int64_t videoFrames = 60;         // of each stretch in the video tables
+    int64_t encoderThreadFrames = 180;
 };
 
 BenchOptions g_options;
@@ -979,7 +985,7 @@ const char* const kUsage =
     "  --data DIR         the data directory (default: the build's)\n"
     "  --compare PATH     an earlier build of the demo, measured beside --binary\n"
     "  --sections LIST    some of machine,effects,show,startup,capture,share,memory,threads,\n"
-    "                     png,readback,compare\n"
+    "                     video,encoder,png,readback,compare\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
     "  --repetitions N    runs of each capture, thread setting and compared build (default 2, 2, 3)\n"
     "  --plain-capture PATH --size WxH --start MS --frames N [--plain-encoder same|before]\n"
@@ -1154,6 +1160,22 @@ int main(int argc, char** argv)
         Memory(report);
     if (Wanted("threads") && !options.quick)
         Threads(report);
+    if (Wanted("video") || (Wanted("encoder") && !options.quick))
+    {
+        VideoBenchSettings video;
+        video.binary = options.binary;
+        video.data = options.data;
+        video.width = options.sizes.back().width;
+        video.height = options.sizes.back().height;
+        video.startsMs = {options.captureStartMs, options.tunnelStartMs};
+        video.frames = options.quick ? 3 : options.videoFrames;
+        video.repetitions = options.threadRepetitions;
+        video.captureFrames = options.encoderThreadFrames;
+        if (Wanted("video"))
+            VideoTables(report, video, &g_failures);
+        if (Wanted("encoder") && !options.quick)
+            EncoderThreadTable(report, video, &g_failures);
+    }
     if (Wanted("png"))
         PngSettings(report);
     if (Wanted("readback"))

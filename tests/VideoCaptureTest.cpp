@@ -256,8 +256,10 @@ TEST(VideoCapture, EachQualityGivesTheEncodersItsOwnSettings)
         const char* vp9;
     };
     const Expected table[] = {
-        {VideoQuality::Fast, "-c:v libx264 -preset superfast -crf 18 ", "-c:v libvpx-vp9 -crf 33 -b:v 0 -deadline good -cpu-used 5 "},
-        {VideoQuality::Good, "-c:v libx264 -preset veryfast -crf 15 ", "-c:v libvpx-vp9 -crf 31 -b:v 0 -deadline good -cpu-used 4 "},
+        {VideoQuality::Fast, "-c:v libx264 -preset ultrafast -crf 18 ",
+         "-c:v libvpx-vp9 -crf 31 -b:v 0 -deadline realtime -cpu-used 8 "},
+        {VideoQuality::Good, "-c:v libx264 -preset veryfast -crf 15 ",
+         "-c:v libvpx-vp9 -crf 31 -b:v 0 -deadline good -cpu-used 4 "},
         {VideoQuality::Best, "-c:v libx264 -preset slow -crf 14 ", "-c:v libvpx-vp9 -crf 28 -b:v 0 -deadline good -cpu-used 2 "},
     };
     auto joined = [](const std::vector<std::string>& arguments) {
