@@ -39,6 +39,34 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
+// What each --video-quality gives the encoders, chosen by measurement at 1920x1080 against the
+// uncompressed frames (docs/performance.md). Good keeps at least the PSNR and SSIM of the
+// encoder the capture had before the option (x264 preset fast, CRF 18) in two thirds of its
+// time or less; fast takes an eighth of it, for previews in larger files; best gives 2 to 3 dB
+// more in two to three times the time.
+struct EncoderSetting
+{
+    const char* x264Preset;
+    const char* x264Crf;
+    const char* vp9Deadline;
+    const char* vp9CpuUsed;
+    const char* vp9Crf;
+};
+
+EncoderSetting SettingFor(VideoQuality quality)
+{
+    switch (quality)
+    {
+    case VideoQuality::Fast:
+        return {"ultrafast", "18", "realtime", "8", "31"};
+    case VideoQuality::Best:
+        return {"slow", "14", "good", "2", "28"};
+    case VideoQuality::Good:
+        break;
+    }
+    return {"veryfast", "15", "good", "4", "31"};
+}
+
 bool IsExecutableFile(const std::string& path)
 {
     struct stat info;
@@ -331,37 +359,6 @@ std::string FindProgram(const std::string& program)
     }
     return {};
 }
-
-namespace {
-
-// What each --video-quality gives the encoders, chosen by measurement at 1920x1080 against the
-// uncompressed frames (docs/performance.md). Good keeps at least the PSNR and SSIM of the
-// encoder the capture had before the option (x264 preset fast, CRF 18) in less than half its
-// time; fast takes an eighth of it for previews, in larger files; best gives 2 to 3 dB more.
-struct EncoderSetting
-{
-    const char* x264Preset;
-    const char* x264Crf;
-    const char* vp9Deadline;
-    const char* vp9CpuUsed;
-    const char* vp9Crf;
-};
-
-EncoderSetting SettingFor(VideoQuality quality)
-{
-    switch (quality)
-    {
-    case VideoQuality::Fast:
-        return {"ultrafast", "18", "realtime", "8", "31"};
-    case VideoQuality::Best:
-        return {"slow", "14", "good", "2", "28"};
-    case VideoQuality::Good:
-        break;
-    }
-    return {"veryfast", "15", "good", "4", "31"};
-}
-
-} // namespace
 
 std::vector<std::string> VideoEncoderArguments(const std::string& path, VideoQuality quality)
 {
