@@ -9,8 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
-#include <string>
 
 struct Mesh
 {
@@ -63,9 +61,9 @@ public:
     void Draw();
 
     // (Re)creates one GL texture per material that names a bitmap, deleting the names the
-    // previous call made. A bitmap that could not be loaded is not read again by later calls:
-    // its failure was reported once, and the material stays untextured. Needs a current GL
-    // context.
+    // previous call made. Every call reads every named bitmap again: one that appeared since
+    // the last call loads now, and one that cannot be decoded reports its message again (a
+    // missing file stays silent); its material stays untextured. Needs a current GL context.
     void ReloadTextures();
 
     // Frees every array and leaves the model empty (counts 0, arrays null). GL texture names
@@ -83,10 +81,6 @@ public:
     Triangle* m_triangles;
     int32_t m_vertexCount;
     Vertex* m_vertices;
-
-protected:
-    // Bitmap names ReloadTextures could not load; a reader that loads new content clears it.
-    std::set<std::string> m_unloadableBitmaps;
 };
 
 class Ms3dModel : public Model

@@ -68,12 +68,7 @@ void Model::ReloadTextures()
         }
         if (material.textureFileName == nullptr || material.textureFileName[0] == '\0')
             continue;
-        // Reading a broken bitmap again at every start of the effect would only repeat its
-        // message (a demo of a few minutes starts some effects many times).
-        if (m_unloadableBitmaps.count(material.textureFileName) != 0)
-            continue;
+        // Read again on every call, so the file as it is now counts.
         material.texture = LoadBitmapTexture(material.textureFileName);
-        if (material.texture == 0)
-            m_unloadableBitmaps.insert(material.textureFileName);
     }
 }

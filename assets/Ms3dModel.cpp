@@ -32,8 +32,6 @@ bool Ms3dModel::LoadModelData(const char* pszFileName)
         return false;
     if (!previousTextures.empty())
         glDeleteTextures(static_cast<GLsizei>(previousTextures.size()), previousTextures.data());
-    // New content: every bitmap it names gets a first try.
-    m_unloadableBitmaps.clear();
     ReloadTextures();
     return true;
 }

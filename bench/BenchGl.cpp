@@ -19,8 +19,8 @@
 
 #include "BenchSupport.h"
 #include "DemoGL.h"
+#include "EffectTable.h"
 #include "api/Library.h"
-#include "Effects.h"
 #include "capture/FrameReadback.h"
 #include "GlTestContext.h"
 #include "platform/RasterizerThreads.h"
@@ -41,12 +41,6 @@ std::string GlString(GLenum name)
         return {};
     const auto* text = reinterpret_cast<const char*>(glGetString(name));
     return text != nullptr ? text : "";
-}
-
-template <typename T>
-CEffect* Make()
-{
-    return new T;
 }
 
 // A parameter setting: the script's integers, in order, sent after Init.
@@ -108,13 +102,13 @@ std::vector<double> TimeFrames(CEffect& effect, int width, int height, int count
 }
 
 // A fresh effect in a setting, initialised and prepared, as the script would start it.
-std::unique_ptr<CEffect> StartEffect(const EffectEntry& entry, const Setting& setting, int width, int height)
+std::unique_ptr<CEffect> StartEffect(const EffectTableEntry& entry, const Setting& setting, int width, int height)
 {
     // The context is open by now; this binds the framebuffer and puts the GL state back.
     std::string error;
     if (!OpenBenchContext(width, height, &error))
         return nullptr;
-    std::unique_ptr<CEffect> effect(entry.make());
+    std::unique_ptr<CEffect> effect(entry.factory());
     if (effect->Init(width, height) != 0)
         return nullptr;
     for (const auto& [name, value] : setting.ints)
@@ -147,21 +141,6 @@ bool OpenBenchContext(int width, int height, std::string* error)
 std::string GlRenderer() { return GlString(GL_RENDERER); }
 std::string GlVersion() { return GlString(GL_VERSION); }
 
-const std::vector<EffectEntry>& ShowEffects()
-{
-    static const std::vector<EffectEntry> effects = {
-        {"BALLS", Make<CBallsEffect>},       {"BACKGROUND", Make<CBackgroundEffect>},
-        {"IMAGE", Make<CImageEffect>},       {"CLEAR", Make<CClearEffect>},
-        {"FLAG", Make<CFlagEffect>},         {"PARTY", Make<CPartyEffect>},
-        {"BITCH", Make<CBitchEffect>},       {"CREDITS", Make<CCreditsEffect>},
-        {"STARFIELD", Make<CStarfieldEffect>}, {"LAND", Make<CLandEffect>},
-        {"TUNNEL", Make<CTunnelEffect>},     {"BORDER", Make<CBorderEffect>},
-        {"KAOS", Make<CKaosEffect>},         {"SPIRAL", Make<CSpiralEffect>},
-        {"SPACE", Make<CSpaceEffect>},
-    };
-    return effects;
-}
-
 std::vector<EffectTiming> BenchEffects(int width, int height, const EffectBenchSettings& settings)
 {
     std::vector<EffectTiming> timings;
@@ -171,7 +150,7 @@ std::vector<EffectTiming> BenchEffects(int width, int height, const EffectBenchS
         Progress("no GL context: " + error);
         return timings;
     }
-    for (const EffectEntry& entry : ShowEffects())
+    for (const EffectTableEntry& entry : kEffectTable)
     {
         if (!settings.only.empty() &&
             std::find(settings.only.begin(), settings.only.end(), entry.name) == settings.only.end())
@@ -328,9 +307,9 @@ int RunPlainCapture(const PlainCaptureSettings& settings)
     }
     Scheduler scheduler;
     std::vector<std::unique_ptr<CEffect>> effects;
-    for (const EffectEntry& entry : ShowEffects())
+    for (const EffectTableEntry& entry : kEffectTable)
     {
-        effects.emplace_back(entry.make());
+        effects.emplace_back(entry.factory());
         scheduler.AddEffect(effects.back().get(), entry.name);
     }
     Timeline timeline;

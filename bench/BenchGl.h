@@ -8,8 +8,6 @@
 
 #include "capture/VideoQuality.h"
 
-class CEffect;
-
 // Makes the headless context current (once per process) with a render target of width x
 // height bound and GL state back to its defaults. The library's backend is set to it, so
 // effects load textures as in the show. False with a reason.
@@ -18,15 +16,6 @@ bool OpenBenchContext(int width, int height, std::string* error);
 // GL_RENDERER and GL_VERSION of the benchmark's context ("" before it is open).
 std::string GlRenderer();
 std::string GlVersion();
-
-struct EffectEntry
-{
-    const char* name;
-    CEffect* (*make)();
-};
-
-// The show's effects in registration order.
-const std::vector<EffectEntry>& ShowEffects();
 
 struct EffectBenchSettings
 {

@@ -5,6 +5,7 @@
 //   2. machine     processor, cores, GL renderer, load when the run began
 //   3. effects     each effect's RenderFrame alone (with glFinish), heaviest setting
 //   4. show        the whole show frame by frame: per second p50 / p99 / max, heaviest seconds
+//                  (with --compare, both builds at each size, each with its own data)
 //   5. startup     process start to the first frame, split into its phases
 //   6. capture     PNG and MP4 throughput, the plain loop beside the MP4 capture, memory
 //   7. share       the library's own share of a frame, plain and capturing
@@ -42,6 +43,7 @@
 #include "BenchGl.h"
 #include "BenchSupport.h"
 #include "BenchVideo.h"
+#include "EffectTable.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RasterizerThreads.h"
 
@@ -73,6 +75,7 @@ struct BenchOptions
     std::string binary = ZARNOVELT_BENCH_BINARY;
     std::string data = ZARNOVELT_BENCH_DATA;
     std::string compare;
+    std::string compareData;          // the data directory of the compared build
     std::set<std::string> sections;   // empty: all
     std::vector<Size> sizes = {{640, 480}, {1920, 1080}};
     std::string self;
@@ -112,7 +115,9 @@ void Failure(const std::string& what, const ChildResult& child)
 ChildResult RunDemo(const std::string& binary, std::vector<std::string> arguments, const std::string& profilePath,
                     EnvironmentChanges environment = {})
 {
-    std::vector<std::string> argv = {binary, "--data", g_options.data, "--headless", "--no-dialog"};
+    // A build reads its own data: a change of content is measured as much as a change of code.
+    const std::string& data = !g_options.compare.empty() && binary == g_options.compare ? g_options.compareData : g_options.data;
+    std::vector<std::string> argv = {binary, "--data", data, "--headless", "--no-dialog"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     environment.emplace_back("ZARNOVELT_PROFILE", profilePath.empty() ? kUnset : profilePath);
     const ChildResult child = RunChild(argv, environment, !profilePath.empty());
@@ -220,7 +225,7 @@ void Effects(Report& report)
         header.push_back("spread ms");
     }
     Table table(header);
-    const size_t expected = settings.only.empty() ? ShowEffects().size() : settings.only.size();
+    const size_t expected = settings.only.empty() ? static_cast<size_t>(kEffectCount) : settings.only.size();
     for (size_t i = 0; i < bySize.front().size(); ++i)
     {
         const EffectTiming& first = bySize.front()[i];
@@ -256,6 +261,7 @@ void Effects(Report& report)
 struct ShowResult
 {
     Size size;
+    std::string build;   // "before" or "after" when two builds are compared, else empty
     std::vector<Profile> runs;
     std::vector<Profiler::SecondStats> seconds;   // each statistic the median over the runs
 };
@@ -290,39 +296,59 @@ std::vector<Profiler::SecondStats> MergeSeconds(const std::vector<Profile>& runs
     return merged;
 }
 
+std::string ShowLabel(const ShowResult& result)
+{
+    return result.size.Label() + (result.build.empty() ? "" : " " + result.build);
+}
+
 std::vector<ShowResult> Show(Report& report)
 {
+    // With --compare, both builds at each size, their runs interleaved (the order alternating
+    // from run to run) so that other load on the machine hits them alike.
+    std::vector<std::pair<std::string, std::string>> builds = {{"", g_options.binary}};
+    if (!g_options.compare.empty())
+        builds = {{"before", g_options.compare}, {"after", g_options.binary}};
     std::vector<ShowResult> results;
     for (const Size& size : g_options.sizes)
     {
-        ShowResult result;
-        result.size = size;
+        std::vector<ShowResult> atSize(builds.size());
         const int runs = &size == &g_options.sizes.front() ? g_options.showRepetitions : 1;
         for (int r = 0; r < runs; ++r)
-        {
-            Progress("the whole show at " + size.Arg() + ", run " + std::to_string(r + 1));
-            std::vector<std::string> arguments = {"--size", size.Arg()};
-            if (g_options.quick)
-                arguments.insert(arguments.end(), {"--frames", "30"});
-            Profile profile;
-            if (ProfiledRun(g_options.binary, arguments, &profile))
+            for (size_t k = 0; k < builds.size(); ++k)
             {
-                if (g_options.quick && profile.frames.size() != 30)
-                    Failure("the show profile has " + std::to_string(profile.frames.size()) + " frames, not 30", {});
-                result.runs.push_back(std::move(profile));
+                const size_t b = r % 2 == 0 ? k : builds.size() - 1 - k;
+                ShowResult& result = atSize[b];
+                result.size = size;
+                result.build = builds[b].first;
+                Progress("the whole show at " + ShowLabel(result) + ", run " + std::to_string(r + 1));
+                std::vector<std::string> arguments = {"--size", size.Arg()};
+                if (g_options.quick)
+                    arguments.insert(arguments.end(), {"--frames", "30"});
+                Profile profile;
+                if (ProfiledRun(builds[b].second, arguments, &profile))
+                {
+                    if (g_options.quick && profile.frames.size() != 30)
+                        Failure("the show profile has " + std::to_string(profile.frames.size()) + " frames, not 30", {});
+                    result.runs.push_back(std::move(profile));
+                }
             }
+        for (ShowResult& result : atSize)
+        {
+            result.seconds = MergeSeconds(result.runs);
+            results.push_back(std::move(result));
         }
-        result.seconds = MergeSeconds(result.runs);
-        results.push_back(std::move(result));
     }
 
     report.Heading("The whole show, frame by frame");
     report.Text("Headless, exact 60 fps clock, each frame ended with glFinish (ZARNOVELT_PROFILE), so a frame's "
                 "time includes its rasterisation. Per-second statistics are the medians over the runs (" +
                 std::to_string(g_options.showRepetitions) + " at " + g_options.sizes.front().Label() +
-                ", one at the other sizes).");
+                ", one at the other sizes). Heaviest / p50: the heaviest second's p99 over the median frame." +
+                (g_options.compare.empty() ? std::string()
+                                           : " Before: " + g_options.compare + " with the data in " + g_options.compareData +
+                                                 "; after: " + g_options.binary + " with " + g_options.data + "."));
     Table summary({"size", "frames", "p50 ms", "p99 ms", "max ms", "seconds with p99 > 16.7 ms", "heaviest seconds (p99 ms)",
-                   "library %", "effects %", "driver %"});
+                   "heaviest / p50", "library %", "effects %", "driver %"});
     for (const ShowResult& result : results)
     {
         if (result.runs.empty())
@@ -339,11 +365,14 @@ std::vector<ShowResult> Show(Report& report)
         for (const Profiler::SecondStats& second : result.seconds)
             over += second.p99Ms > 16.7 ? 1 : 0;
         std::string heaviest;
-        for (const Profiler::SecondStats& second : Profiler::HeaviestSeconds(result.seconds, 3))
+        const std::vector<Profiler::SecondStats> top = Profiler::HeaviestSeconds(result.seconds, 3);
+        for (const Profiler::SecondStats& second : top)
             heaviest += (heaviest.empty() ? "" : ", ") + MinutesSeconds(second.second) + " (" + Fixed(second.p99Ms, 1) + ")";
-        summary.Row({result.size.Label(), std::to_string(times.size() / result.runs.size()), Fixed(Median(times), 2),
+        const double median = Median(times);
+        summary.Row({ShowLabel(result), std::to_string(times.size() / result.runs.size()), Fixed(median, 2),
                      Fixed(P99(times), 2), Fixed(Max(times), 2),
                      std::to_string(over) + " of " + std::to_string(result.seconds.size()), heaviest,
+                     top.empty() || median <= 0.0 ? "-" : Fixed(top.front().p99Ms / median, 2),
                      Fixed(BucketShare(all, Profiler::kLibrary), 2), Fixed(BucketShare(all, Profiler::kEffects), 1),
                      Fixed(BucketShare(all, Profiler::kDriver), 1)});
     }
@@ -358,7 +387,7 @@ void ShowSeconds(Report& report, const std::vector<ShowResult>& results)
     std::vector<std::string> header = {"second"};
     for (const ShowResult& result : results)
     {
-        header.push_back(result.size.Label() + " p50");
+        header.push_back(ShowLabel(result) + " p50");
         header.push_back("p99");
         header.push_back("max");
     }
@@ -983,7 +1012,10 @@ const char* const kUsage =
     "  --out FILE         also write the Markdown report to FILE\n"
     "  --binary PATH      the demo to measure (default: the one built beside this program)\n"
     "  --data DIR         the data directory (default: the build's)\n"
-    "  --compare PATH     an earlier build of the demo, measured beside --binary\n"
+    "  --compare PATH     an earlier build of the demo, measured beside --binary (also in the show\n"
+    "                     tables, both builds at each size)\n"
+    "  --compare-data DIR the data directory of the --compare build (default: the data directory\n"
+    "                     beside it when there is one, else --data)\n"
     "  --sections LIST    some of machine,effects,show,startup,capture,share,memory,threads,\n"
     "                     video,encoder,png,readback,compare\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
@@ -1054,6 +1086,8 @@ int main(int argc, char** argv)
             options.data = value();
         else if (argument == "--compare")
             options.compare = value();
+        else if (argument == "--compare-data")
+            options.compareData = value();
         else if (argument == "--sections")
             for (const std::string& section : SplitComma(value()))
                 options.sections.insert(section);
@@ -1119,7 +1153,22 @@ int main(int argc, char** argv)
     options.data = std::filesystem::absolute(options.data).string();
     options.binary = std::filesystem::absolute(options.binary).string();
     if (!options.compare.empty())
+    {
         options.compare = std::filesystem::absolute(options.compare).string();
+        // A build generates its data beside the demo (build/data); an earlier build compared
+        // with data of today would measure today's content twice.
+        const std::filesystem::path beside = std::filesystem::path(options.compare).parent_path() / "data";
+        if (options.compareData.empty())
+            options.compareData = std::filesystem::exists(beside / "demoflow.txt") ? beside.string() : options.data;
+        options.compareData = std::filesystem::absolute(options.compareData).string();
+        // The runs tell the builds apart by their paths.
+        if (options.compare == options.binary)
+        {
+            std::fprintf(stderr, "zarnovelt_bench: --compare names the measured demo itself; to compare two data "
+                                 "directories, compare a copy of it\n");
+            return 2;
+        }
+    }
     // Effects read their files relative to the working directory, as in the show.
     if (chdir(options.data.c_str()) != 0)
     {

@@ -8,6 +8,7 @@
 
 #include "EffectCommon.h"
 #include "LightEnableKeeper.h"
+#include "TexturedQuad.h"
 
 #include <cmath>
 #include <cstring>
@@ -33,23 +34,14 @@ int CBackgroundEffect::Init(int iWidth, int iHeight)
     m_width = iWidth;
     m_height = iHeight;
     m_image = 0;
-    for (int i = 0; i < kImageCount; ++i)
-        m_textures[i] = LoadEffectTexture(kFileNames[i], kImageTypeJpeg, GL_CLAMP, GL_RGB5_A1);
+    LoadEffectTextures(kFileNames, kImageTypeJpeg, GL_CLAMP, GL_RGB5_A1, m_textures);
     // A picture that failed to load is drawn with texture object 0; the show goes on.
     return 0;
 }
 
-void CBackgroundEffect::Prepare()
-{
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUpload(texture);
-}
+void CBackgroundEffect::Prepare() { UploadTextures(m_textures); }
 
-void CBackgroundEffect::End()
-{
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUnUpload(texture);
-}
+void CBackgroundEffect::End() { UnUploadTextures(m_textures); }
 
 void CBackgroundEffect::ReceiveInt(char* pszName, int iValue, long)
 {
@@ -63,25 +55,16 @@ void CBackgroundEffect::RenderFrame(long lElapsedTime)
 {
     // Light 1 is switched inside the push; its enable must be back afterwards.
     const LightEnableKeeper light1(GL_LIGHT1);
-    glPushAttrib(kEffectAttribMask);
 
     // Texturing and additive blending on; depth test and fog off. The depth settings only
     // matter to whoever enables the test again inside this push.
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    OpenEffectFrame(ClearValues::BlackOpaque);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-
-    SetViewAndProjection(m_width, m_height, kNearPlane, 100.0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    SetPictureView(m_width, m_height);
 
     // The model-view matrix is still the identity, so the position is in eye coordinates: two
     // units in front of the picture, sweeping +-20 across it every ~471 ms and +-15 up and down
@@ -111,14 +94,7 @@ void CBackgroundEffect::RenderFrame(long lElapsedTime)
     glBindTexture(GL_TEXTURE_2D, m_textures[m_image]);
     glBegin(GL_QUADS);
     glNormal3f(0.0f, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(left, bottom, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(right, bottom, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(right, top, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(left, top, 0.0f);
+    TexturedCorners(left, bottom, right, bottom, right, top, left, top, 0.0f);
     glEnd();
 
     glPopAttrib();

@@ -12,6 +12,7 @@ public:
     void RenderFrame(long lElapsedTime) override;
     void Prepare() override;
     void End() override;
+    // "BGIMAGE" 1 or 2 picks that picture, any other value the first.
     void ReceiveInt(char* pszName, int iValue, long lParam) override;
 
     static constexpr int kImageCount = 3;

@@ -8,6 +8,7 @@
 
 #include "EffectCommon.h"
 #include "LightEnableKeeper.h"
+#include "TexturedQuad.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -20,21 +21,6 @@ constexpr const char* kTextureFile = "lightball.jpg";
 constexpr int kBallsPerRing = 8;
 // The angle step between balls, as written: slightly below pi / 4.
 constexpr float kBallStep = 0.78539815f;
-
-// A camera-facing 2 x 2 square about the current origin.
-void BallSquare()
-{
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-1.0f, -1.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(1.0f, -1.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(1.0f, 1.0f, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-1.0f, 1.0f, 0.0f);
-    glEnd();
-}
 
 } // namespace
 
@@ -69,12 +55,7 @@ void CBallsEffect::ReceiveInt(char*, int, long)
 void CBallsEffect::RenderFrame(long lElapsedTime)
 {
     const LightEnableKeeper light1(GL_LIGHT1);
-    glPushAttrib(kEffectAttribMask);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    OpenEffectFrame(ClearValues::Kept);
 
     // Light 1 is set up but lighting itself stays as it is; the position is taken under the
     // model-view matrix the frame arrives with.
@@ -97,7 +78,7 @@ void CBallsEffect::RenderFrame(long lElapsedTime)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    SetViewAndProjection(m_width, m_height, kNearPlane, 100.0);
+    SetViewAndProjection(m_width, m_height, 0.1, 100.0);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
@@ -141,7 +122,8 @@ void CBallsEffect::RenderFrame(long lElapsedTime)
             glRotatef(-tumbleX, 1.0f, 0.0f, 0.0f);
             if (ring == 0)
                 glBindTexture(GL_TEXTURE_2D, m_texture);
-            BallSquare();
+            // A camera-facing 2 x 2 square about the ball's centre.
+            DrawTexturedRectangle(-1.0f, -1.0f, 1.0f, 1.0f, 0.0f);
         }
     }
 

@@ -17,6 +17,7 @@ public:
 
     int m_width = 0;
     int m_height = 0;
+    // lightball.jpg; Init fails without it.
     unsigned int m_texture = 0;
     int m_timeOffset = -1;
     int m_clearRequest = 0;

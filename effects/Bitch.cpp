@@ -6,14 +6,12 @@
 #include "Bitch.h"
 
 #include "EffectCommon.h"
-#include "LightEnableKeeper.h"
 #include "ModelScene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -38,27 +36,14 @@ int CBitchEffect::Init(int iWidth, int iHeight)
     return 0;
 }
 
-// The model makes fresh texture names for its materials and deletes the ones it made before.
-void CBitchEffect::Prepare()
-{
-    if (m_model != nullptr)
-        m_model->ReloadTextures();
-}
+void CBitchEffect::Prepare() { ReloadSceneTextures(m_model); }
 
 void CBitchEffect::End() {}
 
 void CBitchEffect::RenderFrame(long lElapsedTime)
 {
-    // Light 0 is switched inside the push; its enable must be back afterwards.
-    const LightEnableKeeper light0(GL_LIGHT0);
-    glPushAttrib(kEffectAttribMask);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glClearDepth(1.0);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    SetViewAndProjection(m_width, m_height, 1.0, 1000.0);
+    // The depth test goes on below, after the blend set-up.
+    const LightEnableKeeper light0 = OpenModelSceneFrame(m_width, m_height, false);
 
     // Light 0 keeps GL's defaults: white, directional, along the view axis.
     glEnable(GL_LIGHTING);
@@ -79,8 +64,6 @@ void CBitchEffect::RenderFrame(long lElapsedTime)
 
     // Depth only: the colour buffer keeps what the frame's earlier effects drew.
     glClear(GL_DEPTH_BUFFER_BIT);
-    if (m_model != nullptr)
-        m_model->Draw();
-    glPopAttrib();
-    light0.Restore();
+    DrawSceneModel(m_model);
+    CloseModelSceneFrame(light0);
 }

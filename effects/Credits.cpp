@@ -7,14 +7,12 @@
 #include "Credits.h"
 
 #include "EffectCommon.h"
-#include "LightEnableKeeper.h"
 #include "ModelScene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -95,18 +93,12 @@ int CCreditsEffect::Init(int iWidth, int iHeight)
 // the ones it made before.
 void CCreditsEffect::Prepare()
 {
-    DEMOGL_TextureUpload(m_captionTexture);
-    DEMOGL_TextureUpload(m_nameTexture);
-    if (m_model != nullptr)
-        m_model->ReloadTextures();
+    UploadTextures({m_captionTexture, m_nameTexture});
+    ReloadSceneTextures(m_model);
 }
 
 // Releases the captions' storage; the model's textures stay.
-void CCreditsEffect::End()
-{
-    DEMOGL_TextureUnUpload(m_captionTexture);
-    DEMOGL_TextureUnUpload(m_nameTexture);
-}
+void CCreditsEffect::End() { UnUploadTextures({m_captionTexture, m_nameTexture}); }
 
 void CCreditsEffect::ReceiveInt(char* pszName, int iValue, long)
 {
@@ -120,17 +112,7 @@ void CCreditsEffect::ReceiveInt(char* pszName, int iValue, long)
 
 void CCreditsEffect::RenderFrame(long lElapsedTime)
 {
-    // Light 0 is switched inside the push; its enable must be back afterwards.
-    const LightEnableKeeper light0(GL_LIGHT0);
-    glPushAttrib(kEffectAttribMask);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    SetViewAndProjection(m_width, m_height, 1.0, 1000.0);
+    const LightEnableKeeper light0 = OpenModelSceneFrame(m_width, m_height, true);
 
     // Light 0 keeps GL's defaults: white, directional, along the view axis.
     glEnable(GL_LIGHTING);
@@ -146,8 +128,7 @@ void CCreditsEffect::RenderFrame(long lElapsedTime)
     glRotatef(20.0f * std::sin(3.8f * t) + 90.0f, 0.0f, 1.0f, 0.0f);
     glRotatef(50.0f, 0.0f, 1.0f, 0.0f);
     glRotatef(20.0f * std::sin(2.9f * t) - 30.0f, 0.0f, 0.0f, 1.0f);
-    if (m_model != nullptr)
-        m_model->Draw();
+    DrawSceneModel(m_model);
 
     // The captions: added with alpha weight, unlit, over everything, in eye space.
     glLoadIdentity();
@@ -178,6 +159,5 @@ void CCreditsEffect::RenderFrame(long lElapsedTime)
         glBindTexture(GL_TEXTURE_2D, m_nameTexture);
         DrawCard(c, d);
     }
-    glPopAttrib();
-    light0.Restore();
+    CloseModelSceneFrame(light0);
 }

@@ -13,6 +13,7 @@ public:
     void RenderFrame(long lElapsedTime) override;
     void Prepare() override;
     void End() override;
+    // "CODING" and "QV": 1 fades the caption in, 2 out, anything else hides it.
     void ReceiveInt(char* pszName, int iValue, long lParam) override;
 
     CCreditsEffect(const CCreditsEffect&) = delete;

@@ -31,7 +31,7 @@ void EndCubeScene(unsigned int texture)
 LightEnableKeeper BeginCubeSceneFrame(int width, int height, unsigned int texture, const CubeSceneFog& fog)
 {
     // These come before the push on purpose: the next effect inherits them.
-    SetViewAndProjection(width, height, kNearPlane, 200.0);
+    SetViewAndProjection(width, height, 0.1, 200.0);
     glEnable(GL_TEXTURE_2D);
 
     const LightEnableKeeper light0(GL_LIGHT0);

@@ -1,4 +1,4 @@
-// Every effect class of the show, for the shell's registry.
+// Every effect class of the show, for the effect table (and the tests that build one effect).
 #pragma once
 
 #include "Background.h"

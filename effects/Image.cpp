@@ -7,6 +7,7 @@
 #include "Image.h"
 
 #include "EffectCommon.h"
+#include "TexturedQuad.h"
 
 #include <cmath>
 #include <cstring>
@@ -25,19 +26,15 @@ const char* const kFileNames[CImageEffect::kTextureCount] = {
     "images/i_greetings_02.jpg",
 };
 
-// One quad whose corners, in this order, take the texture coordinates (0,0), (1,0), (1,1), (0,1).
-void DrawQuad(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3)
+// Places a picture at (x, 0, z) and sets what all three pictures are drawn with: blending on,
+// depth test off, white at half alpha.
+void PlacePicture(float x, float z)
 {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(x0, y0, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(x1, y1, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(x2, y2, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(x3, y3, 0.0f);
-    glEnd();
+    glLoadIdentity();
+    glTranslatef(x, 0.0f, z);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
 }
 
 } // namespace
@@ -64,23 +61,14 @@ int CImageEffect::Init(int iWidth, int iHeight)
     m_width = iWidth;
     m_height = iHeight;
     m_image = kLogo;
-    for (int i = 0; i < kTextureCount; ++i)
-        m_textures[i] = LoadEffectTexture(kFileNames[i], kImageTypeJpeg, GL_CLAMP, GL_RGB5_A1);
+    LoadEffectTextures(kFileNames, kImageTypeJpeg, GL_CLAMP, GL_RGB5_A1, m_textures);
     // A picture that failed to load is drawn with texture object 0; the show goes on.
     return 0;
 }
 
-void CImageEffect::Prepare()
-{
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUpload(texture);
-}
+void CImageEffect::Prepare() { UploadTextures(m_textures); }
 
-void CImageEffect::End()
-{
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUnUpload(texture);
-}
+void CImageEffect::End() { UnUploadTextures(m_textures); }
 
 void CImageEffect::ReceiveInt(char* pszName, int, long)
 {
@@ -95,19 +83,11 @@ void CImageEffect::ReceiveInt(char* pszName, int, long)
 
 void CImageEffect::RenderFrame(long lElapsedTime)
 {
-    glPushAttrib(kEffectAttribMask);
-
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    OpenEffectFrame(ClearValues::Kept);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-
-    SetViewAndProjection(m_width, m_height, kNearPlane, 100.0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    SetPictureView(m_width, m_height);
 
     const float sway = CornerSway(lElapsedTime);
     switch (m_image)
@@ -130,53 +110,33 @@ void CImageEffect::RenderFrame(long lElapsedTime)
 
 void CImageEffect::DrawLogo()
 {
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -16.0f);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-
+    PlacePicture(0.0f, -16.0f);
     // The frame multiplied by the mask, then the logo added into the hole it cut.
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, m_textures[kLogoMask]);
-    DrawQuad(-6.0f, -4.0f, 6.0f, -4.0f, 6.0f, 4.0f, -6.0f, 4.0f);
-
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, m_textures[kLogoImage]);
-    DrawQuad(-6.0f, -4.0f, 6.0f, -4.0f, 6.0f, 4.0f, -6.0f, 4.0f);
-
+    DrawMaskedRectangle(m_textures[kLogoMask], m_textures[kLogoImage], -6.0f, -4.0f, 6.0f, 4.0f, 0.0f);
     glDisable(GL_BLEND);
 }
 
 void CImageEffect::DrawFirstGreetings(float sway, float drift)
 {
-    glLoadIdentity();
-    glTranslatef(drift, 0.0f, -13.5f);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    PlacePicture(drift, -13.5f);
     glBlendFunc(GL_ONE, GL_ONE);
 
     // The lower left corner sways sideways, the upper right one up and down.
     glBindTexture(GL_TEXTURE_2D, m_textures[kGreetings1Image]);
-    DrawQuad(sway - 6.0f, -4.0f, 6.0f, -4.0f, 6.0f, 4.0f - sway, -6.0f, 4.0f);
+    DrawTexturedQuad(sway - 6.0f, -4.0f, 6.0f, -4.0f, 6.0f, 4.0f - sway, -6.0f, 4.0f, 0.0f);
 
     glDisable(GL_BLEND);
 }
 
 void CImageEffect::DrawSecondGreetings(float sway)
 {
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -16.0f);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    PlacePicture(0.0f, -16.0f);
     glBlendFunc(GL_ONE, GL_ONE);
 
     // 20 units wide at depth 16: wider than a 4:3 view, so it runs off both sides. The lower
     // left corner and the right edge move towards the centre by the sway.
     glBindTexture(GL_TEXTURE_2D, m_textures[kGreetings2Image]);
-    DrawQuad(sway - 10.0f, -4.0f, 10.0f - sway, -4.0f, 10.0f - sway, 4.0f, -10.0f, 4.0f);
+    DrawTexturedQuad(sway - 10.0f, -4.0f, 10.0f - sway, -4.0f, 10.0f - sway, 4.0f, -10.0f, 4.0f, 0.0f);
 
     glDisable(GL_BLEND);
 }

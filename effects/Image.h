@@ -12,6 +12,7 @@ public:
     void RenderFrame(long lElapsedTime) override;
     void Prepare() override;
     void End() override;
+    // "HP_GLOW", "GREETZ1" and "GREETZ2" pick the picture by name alone.
     void ReceiveInt(char* pszName, int iValue, long lParam) override;
 
     static constexpr int kTextureCount = 4;

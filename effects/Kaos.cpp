@@ -9,6 +9,7 @@
 
 #include "EffectCommon.h"
 #include "LightEnableKeeper.h"
+#include "TexturedQuad.h"
 #include "UnitCube.h"
 
 #include <GL/gl.h>
@@ -71,27 +72,13 @@ constexpr float kOuterShapeStart = 0.99f;
 // A rectangle of half-width a and half-height h at z = -1, texture (0,0) at its lower left.
 void Rectangle(float a, float h)
 {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-a, -h, -1.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(a, -h, -1.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(a, h, -1.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-a, h, -1.0f);
-    glEnd();
+    DrawTexturedRectangle(-a, -h, a, h, -1.0f);
 }
 
 // The mask multiplies into the frame (a dark cut-out), then the image is added into it.
 void MaskedRectangle(unsigned int mask, unsigned int image, float a, float h)
 {
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, mask);
-    Rectangle(a, h);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, image);
-    Rectangle(a, h);
+    DrawMaskedRectangle(mask, image, -a, -h, a, h, -1.0f);
 }
 
 // What every flat layer does after its placement.
@@ -136,8 +123,7 @@ int CKaosEffect::Init(int iWidth, int iHeight)
 
 void CKaosEffect::Prepare()
 {
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUpload(texture);
+    UploadTextures(m_textures);
 
     if (DEMOGL_ExtensionCheckIfAvailable(kExtensionMultitexture))
     {
@@ -152,11 +138,7 @@ void CKaosEffect::Prepare()
     m_cubeList = CompileUnitCube(m_cubeFaces, m_cubeVertices, m_cubeNormals, m_cubeList);
 }
 
-void CKaosEffect::End()
-{
-    for (unsigned int texture : m_textures)
-        DEMOGL_TextureUnUpload(texture);
-}
+void CKaosEffect::End() { UnUploadTextures(m_textures); }
 
 void CKaosEffect::ReceiveInt(char* pszName, int iValue, long)
 {
@@ -225,7 +207,7 @@ void CKaosEffect::ReceiveInt(char* pszName, int iValue, long)
 void CKaosEffect::RenderFrame(long lElapsedTime)
 {
     // No attribute push here: what the layers leave is what the next effect gets.
-    SetViewAndProjection(m_width, m_height, kNearPlane, 200.0);
+    SetViewAndProjection(m_width, m_height, 0.1, 200.0);
     glEnable(GL_TEXTURE_2D);
 
     const int elapsed = static_cast<int>(lElapsedTime);

@@ -91,7 +91,7 @@ void CLandEffect::RenderFrame(long lElapsedTime)
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glDisable(GL_BLEND);
-    SetViewAndProjection(m_width, m_height, kNearPlane, 500.0);
+    SetViewAndProjection(m_width, m_height, 0.1, 500.0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     // Time runs from the first frame ever drawn; a restart does not reset it.

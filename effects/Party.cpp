@@ -7,6 +7,7 @@
 #include "Party.h"
 
 #include "EffectCommon.h"
+#include "Sprites.h"
 
 namespace {
 
@@ -66,16 +67,7 @@ void CPartyEffect::End() { DEMOGL_TextureUnUpload(m_texture); }
 
 void CPartyEffect::RenderFrame(long lElapsedTime)
 {
-    glPushAttrib(kEffectAttribMask);
-    glShadeModel(GL_SMOOTH);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, m_texture);
-    SetViewAndProjection(m_width, m_height, 0.1, 200.0);
+    OpenSpriteFrame(m_width, m_height, m_texture);
 
     // The step follows the clock; the difference is taken in whole milliseconds (widened, so
     // that no pair of 32-bit times can overflow it).
@@ -94,16 +86,7 @@ void CPartyEffect::RenderFrame(long lElapsedTime)
             const float y = p.position[1];
             const float z = p.position[2] + m_depthOffset;
             glColor4f(1.0f, 1.0f, 1.0f, p.life);
-            glBegin(GL_TRIANGLE_STRIP);
-            glTexCoord2d(1.0, 1.0);
-            glVertex3f(x + 0.5f, y + 0.5f, z);
-            glTexCoord2d(0.0, 1.0);
-            glVertex3f(x - 0.5f, y + 0.5f, z);
-            glTexCoord2d(1.0, 0.0);
-            glVertex3f(x + 0.5f, y - 0.5f, z);
-            glTexCoord2d(0.0, 0.0);
-            glVertex3f(x - 0.5f, y - 0.5f, z);
-            glEnd();
+            DrawSprite(x, y, z);
 
             for (int k = 0; k < 3; ++k)
                 p.position[k] += m_step * p.velocity[k];

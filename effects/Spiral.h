@@ -17,6 +17,7 @@ public:
 
     int m_width = 0;
     int m_height = 0;
+    // spiral/t_cube_1.jpg; 0 when the load failed.
     unsigned int m_texture = 0;
     unsigned int m_cubeList = 0;
     int m_cubeFaces[6][4] = {};

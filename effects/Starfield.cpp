@@ -1,6 +1,10 @@
 // STARFIELD: 200 additive star sprites fly towards the viewer at 8 units a second, fade in
 // with nearness, wrap back to the far end, and turn together about the line of sight.
-// "RESET" scatters them again at the next frame.
+// "RESET" scatters them again at the next frame. A start without it keeps the stars and the
+// last frame's time: the first step after a restart is the new time minus the old one, large
+// and negative, so the stars start far behind the far end (invisible, not wrapped) and come
+// back at the usual speed, after about as long as the previous run had lasted. The show's
+// script sends "RESET" with every later start.
 // Leaves behind: the viewport, both matrices (the model-view turned about z), the current
 // colour (white with the last star's alpha), the star texture's binding, smooth shading and
 // the two hints.
@@ -8,6 +12,7 @@
 #include "Starfield.h"
 
 #include "EffectCommon.h"
+#include "Sprites.h"
 
 #include <cmath>
 #include <cstring>
@@ -61,16 +66,7 @@ void CStarfieldEffect::ReceiveInt(char* pszName, int, long)
 
 void CStarfieldEffect::RenderFrame(long lElapsedTime)
 {
-    glPushAttrib(kEffectAttribMask);
-    glShadeModel(GL_SMOOTH);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, m_texture);
-    SetViewAndProjection(m_width, m_height, 0.1, 200.0);
+    OpenSpriteFrame(m_width, m_height, m_texture);
 
     const int elapsed = static_cast<int>(lElapsedTime);
     // Freshly scattered stars do not move in their first frame.
@@ -98,16 +94,7 @@ void CStarfieldEffect::RenderFrame(long lElapsedTime)
         const float z = star[2] + m_depthOffset;
         // Invisible at the far end, full at z = 0; nearer stars are clamped to 1 by GL.
         glColor4f(1.0f, 1.0f, 1.0f, (star[2] + 20.0f) * 0.05f);
-        glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2d(1.0, 1.0);
-        glVertex3f(x + 0.5f, y + 0.5f, z);
-        glTexCoord2d(0.0, 1.0);
-        glVertex3f(x - 0.5f, y + 0.5f, z);
-        glTexCoord2d(1.0, 0.0);
-        glVertex3f(x + 0.5f, y - 0.5f, z);
-        glTexCoord2d(0.0, 0.0);
-        glVertex3f(x - 0.5f, y - 0.5f, z);
-        glEnd();
+        DrawSprite(x, y, z);
 
         // Past the near end a star starts again exactly at the far end; a star at exactly 20
         // stays for one more frame.

@@ -12,6 +12,7 @@ public:
     void RenderFrame(long lElapsedTime) override;
     void Prepare() override;
     void End() override;
+    // "RESET" scatters the stars again at the next frame.
     void ReceiveInt(char* pszName, int iValue, long lParam) override;
 
     static constexpr int kStarCount = 200;

@@ -6,14 +6,11 @@
 #include "Tunnel.h"
 
 #include "EffectCommon.h"
-#include "LightEnableKeeper.h"
 #include "ModelScene.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -38,28 +35,13 @@ int CTunnelEffect::Init(int iWidth, int iHeight)
     return 0;
 }
 
-// The model makes fresh texture names for its materials and deletes the ones it made before.
-void CTunnelEffect::Prepare()
-{
-    if (m_model != nullptr)
-        m_model->ReloadTextures();
-}
+void CTunnelEffect::Prepare() { ReloadSceneTextures(m_model); }
 
 void CTunnelEffect::End() {}
 
 void CTunnelEffect::RenderFrame(long lElapsedTime)
 {
-    // Light 0 is switched inside the push; its enable must be back afterwards.
-    const LightEnableKeeper light0(GL_LIGHT0);
-    glPushAttrib(kEffectAttribMask);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    SetViewAndProjection(m_width, m_height, 1.0, 1000.0);
+    const LightEnableKeeper light0 = OpenModelSceneFrame(m_width, m_height, true);
 
     // Unlit: each vertex takes the current colour, which this effect does not set.
     glDisable(GL_LIGHTING);
@@ -83,8 +65,6 @@ void CTunnelEffect::RenderFrame(long lElapsedTime)
     glRotatef(8.0f * std::sin(0.7f * t) + 6.0f * std::cos(0.4f * t), 0.0f, 0.0f, 1.0f);
 
     // Blending is neither set nor changed: the frame's blend enable and function apply.
-    if (m_model != nullptr)
-        m_model->Draw();
-    glPopAttrib();
-    light0.Restore();
+    DrawSceneModel(m_model);
+    CloseModelSceneFrame(light0);
 }

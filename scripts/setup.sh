@@ -14,20 +14,7 @@ while [ "$#" -gt 0 ] && [ "$1" = "--target" ]; do
   shift 2
 done
 
-mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$here/packages.txt" | grep -v '^$')
-missing=()
-for package in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing missing packages: ${missing[*]}"
-  sudo_cmd=""
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/install-packages.sh"
 
 cmake -S "$root" -B "$root/build" -G Ninja "$@"
 cmake --build "$root/build" "${targets[@]}"

@@ -6,39 +6,9 @@
 #include <cstring>
 
 #include "DemoGL.h"
-#include "Effects.h"
+#include "EffectTable.h"
 
 namespace {
-
-// One effect of the registry: the object and the name the timeline script uses for it.
-struct RegistryEntry
-{
-    CEffect* effect;
-    const char* name;
-};
-
-// Creation order, which is also the order of registration and of deletion.
-constexpr int kEffectCount = 15;
-
-void CreateEffects(RegistryEntry (&registry)[kEffectCount])
-{
-    int next = 0;
-    registry[next++] = {new CBallsEffect, "BALLS"};
-    registry[next++] = {new CBackgroundEffect, "BACKGROUND"};
-    registry[next++] = {new CImageEffect, "IMAGE"};
-    registry[next++] = {new CClearEffect, "CLEAR"};
-    registry[next++] = {new CFlagEffect, "FLAG"};
-    registry[next++] = {new CPartyEffect, "PARTY"};
-    registry[next++] = {new CBitchEffect, "BITCH"};
-    registry[next++] = {new CCreditsEffect, "CREDITS"};
-    registry[next++] = {new CStarfieldEffect, "STARFIELD"};
-    registry[next++] = {new CLandEffect, "LAND"};
-    registry[next++] = {new CTunnelEffect, "TUNNEL"};
-    registry[next++] = {new CBorderEffect, "BORDER"};
-    registry[next++] = {new CKaosEffect, "KAOS"};
-    registry[next++] = {new CSpiralEffect, "SPIRAL"};
-    registry[next++] = {new CSpaceEffect, "SPACE"};
-}
 
 void FillStartupRecord(SStartupDat* record)
 {
@@ -66,8 +36,10 @@ void FillStartupRecord(SStartupDat* record)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    RegistryEntry registry[kEffectCount] = {};
-    CreateEffects(registry);
+    // One object of each effect, created in the table's order.
+    CEffect* effects[kEffectCount] = {};
+    for (int i = 0; i < kEffectCount; ++i)
+        effects[i] = kEffectTable[i].factory();
 
     DEMOGL_SetVariable(1, true);
     DEMOGL_SetVariable(2, 1);
@@ -86,8 +58,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     static SStartupDat startup;
     FillStartupRecord(&startup);
 
-    for (const RegistryEntry& entry : registry)
-        DEMOGL_EffectRegister(entry.effect, entry.name);
+    for (int i = 0; i < kEffectCount; ++i)
+        DEMOGL_EffectRegister(effects[i], kEffectTable[i].name);
 
     DEMOGL_LoadingPBEnable(1, 1.0f, 0.02f, 0.0f, 0.0f);
     DEMOGL_LoadingPBSetAppearance(true, false, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, 1.0f, 0.5f, 0.5f, 0.5f,
@@ -97,10 +69,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     DEMOGL_AppRun(instance, &startup, "zarnovelt", false, 0, 0, 1);
     DEMOGL_AppEnd();
 
-    for (RegistryEntry& entry : registry)
-    {
-        delete entry.effect;
-        entry.effect = nullptr;
-    }
+    // Deleted in the order they were created; delete passes over an object that does not exist.
+    for (CEffect* effect : effects)
+        delete effect;
     return 0;
 }

@@ -9,172 +9,128 @@
 #include <cmath>
 #include <string>
 
-#include "EyeProbe.h"
-#include "GlTestContext.h"
-#include "TestFiles.h"
-
-using EyeProbe::PixelNear;
-using EyeProbe::PixelOf;
+#include "EffectFixture.h"
 
 namespace
 {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 // RenderFrame(-1) is time u = 0 (the effect's time offset is -1): centre (0, 0, -8.5), no
 // tumble, radii 1.5 and 2.7.
 constexpr long kStart = -1;
 
-GLint GetInt(GLenum what)
-{
-    GLint value[4] = {0, 0, 0, 0};
-    glGetIntegerv(what, value);
-    return value[0];
-}
-
-bool IsOn(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
-
 // What exponential fog of density 0.1 leaves of white at an eye distance, towards black.
 int FoggedWhite(double distance) { return static_cast<int>(std::lround(255.0 * std::exp(-0.1 * distance))); }
 
-void Send(CBallsEffect& effect, const char* name, int value)
-{
-    std::string copy = name;
-    effect.ReceiveInt(copy.data(), value, 0);
-}
-
-void FillFrame(float r, float g, float b)
-{
-    glClearColor(r, g, b, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-}
-
-class BallsTest : public ::testing::Test
+class Balls : public EffectTest<CBallsEffect>
 {
 protected:
-    void SetUp() override
+    Balls() : EffectTest(640, 480) {}
+
+    // Black with a white dot an eighth of the picture across in the middle: each ball shows as
+    // a small spot at its centre, so the rings can be told apart. Fog fades towards black.
+    void StartWithDots()
     {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-        // Black with a white dot an eighth of the picture across in the middle: each ball shows
-        // as a small spot at its centre, so the rings can be told apart.
         ASSERT_TRUE(WriteTestJpeg("lightball.jpg", 64, 64, [](int x, int y) {
             const bool dot = x >= 28 && x < 36 && y >= 28 && y < 36;
             return dot ? Rgb8{255, 255, 255} : Rgb8{0, 0, 0};
         }));
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
-        m_effect.Prepare();
-        const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-        glFogfv(GL_FOG_COLOR, black);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        SetFogColour({0, 0, 0});
     }
-
-    void TearDown() override
-    {
-        m_effect.End();
-        EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
-    }
-
-    ScopedTempDir m_dir;
-    CBallsEffect m_effect;
 };
 
-TEST_F(BallsTest, RingsStartWithRadiiOneAndAHalfAndTwoPointSeven)
+TEST_F(Balls, RingsStartWithRadiiOneAndAHalfAndTwoPointSeven)
 {
-    m_effect.RenderFrame(kStart);
-    EyeProbe::SaveFrame("balls_start");
-    const int atCentreDistance = FoggedWhite(8.5);
+    ASSERT_NO_FATAL_FAILURE(StartWithDots());
+    Render(kStart);
+    SaveFrame("balls_start");
+    const int c = FoggedWhite(8.5);
 
     // First ring in the x-y plane, radius 1.5: balls 2 and 6 on the x axis.
-    EXPECT_TRUE(PixelNear(PixelOf(1.5, 0.0, -8.5, kWidth, kHeight), atCentreDistance, atCentreDistance,
-                          atCentreDistance, 8));
-    EXPECT_TRUE(PixelNear(PixelOf(-1.5, 0.0, -8.5, kWidth, kHeight), atCentreDistance, atCentreDistance,
-                          atCentreDistance, 8));
+    EXPECT_TRUE(PixelNear(EyeToWindow(1.5, 0.0, -8.5), {c, c, c}, 8));
+    EXPECT_TRUE(PixelNear(EyeToWindow(-1.5, 0.0, -8.5), {c, c, c}, 8));
     // Second ring in the y-z plane, radius 2.7: balls 0 and 4 above and below the centre.
-    EXPECT_TRUE(PixelNear(PixelOf(0.0, 2.7, -8.5, kWidth, kHeight), atCentreDistance, atCentreDistance,
-                          atCentreDistance, 8));
-    EXPECT_TRUE(PixelNear(PixelOf(0.0, -2.7, -8.5, kWidth, kHeight), atCentreDistance, atCentreDistance,
-                          atCentreDistance, 8));
+    EXPECT_TRUE(PixelNear(EyeToWindow(0.0, 2.7, -8.5), {c, c, c}, 8));
+    EXPECT_TRUE(PixelNear(EyeToWindow(0.0, -2.7, -8.5), {c, c, c}, 8));
     // Nothing at the other ring's radius on either axis.
-    EXPECT_TRUE(PixelNear(PixelOf(2.7, 0.0, -8.5, kWidth, kHeight), 0, 0, 0, 6));
-    EXPECT_TRUE(PixelNear(PixelOf(0.0, 2.1, -8.5, kWidth, kHeight), 0, 0, 0, 6));
+    EXPECT_TRUE(PixelNear(EyeToWindow(2.7, 0.0, -8.5), {0, 0, 0}, 6));
+    EXPECT_TRUE(PixelNear(EyeToWindow(0.0, 2.1, -8.5), {0, 0, 0}, 6));
     // Balls 2 and 6 of the second ring lie on the line of sight, 2.7 nearer and farther than
     // the centre; their light adds up.
     const int sum = FoggedWhite(5.8) + FoggedWhite(11.2);
-    EXPECT_TRUE(PixelNear({kWidth / 2, kHeight / 2}, sum, sum, sum, 10));
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() / 2, {sum, sum, sum}, 10));
 }
 
-TEST_F(BallsTest, AnyParameterAsksForExactlyOneClearAtTheNextFrame)
+TEST_F(Balls, AnyParameterAsksForExactlyOneClearAtTheNextFrame)
 {
+    ASSERT_NO_FATAL_FAILURE(StartWithDots());
     // Without a parameter the frame is never cleared.
-    FillFrame(1.0f, 0.0f, 0.0f);
+    FillFrame({255, 0, 0});
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    m_effect.RenderFrame(kStart);
-    EXPECT_TRUE(PixelNear({3, 3}, 255, 0, 0, 0));
+    Render(kStart);
+    EXPECT_TRUE(PixelNear(3, 3, {255, 0, 0}, 0));
     EXPECT_EQ(m_effect.m_clearRequest, 0);
 
     // Several parameters of any name, the empty one included, and any value: one clear, with the
     // clear colour and depth the frame has.
-    Send(m_effect, "", 0);
-    Send(m_effect, "ANYTHING", -7);
-    Send(m_effect, "RESET", 1);
+    Send("", 0);
+    Send("ANYTHING", -7);
+    Send("RESET", 1);
     EXPECT_EQ(m_effect.m_clearRequest, 1);
-    FillFrame(1.0f, 0.0f, 0.0f);
-    glClearDepth(0.25);
-    glClear(GL_DEPTH_BUFFER_BIT);
+    FillFrame({255, 0, 0}, 0.25);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClearDepth(1.0);
-    m_effect.RenderFrame(kStart);
-    EyeProbe::SaveFrame("balls_cleared");
+    Render(kStart);
+    SaveFrame("balls_cleared");
     EXPECT_EQ(m_effect.m_clearRequest, 0);
-    EXPECT_TRUE(PixelNear({3, 3}, 0, 0, 255, 0));
-    GLfloat depth = 0.0f;
-    glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-    EXPECT_FLOAT_EQ(depth, 1.0f);
+    EXPECT_TRUE(PixelNear(3, 3, {0, 0, 255}, 0));
+    EXPECT_FLOAT_EQ(DepthAt(3, 3), 1.0f);
     // The balls are added after the clear, over its blue.
     const int ball = FoggedWhite(8.5);
-    EXPECT_TRUE(PixelNear(PixelOf(1.5, 0.0, -8.5, kWidth, kHeight), ball, ball, 255, 8));
+    EXPECT_TRUE(PixelNear(EyeToWindow(1.5, 0.0, -8.5), {ball, ball, 255}, 8));
 
     // The next frame does not clear again.
-    FillFrame(1.0f, 0.0f, 0.0f);
+    FillFrame({255, 0, 0});
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    m_effect.RenderFrame(kStart + 16);
-    EXPECT_TRUE(PixelNear({3, 3}, 255, 0, 0, 0));
+    Render(kStart + 16);
+    EXPECT_TRUE(PixelNear(3, 3, {255, 0, 0}, 0));
 }
 
-TEST_F(BallsTest, LightOneIsPlacedUnderTheModelViewFoundOnEntry)
+TEST_F(Balls, LightOneIsPlacedUnderTheModelViewFoundOnEntry)
 {
+    ASSERT_NO_FATAL_FAILURE(StartWithDots());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1.0f, -2.0f, 3.0f);
-    m_effect.RenderFrame(kStart);
-    GLfloat value[4];
-    glGetLightfv(GL_LIGHT1, GL_POSITION, value);
-    EXPECT_FLOAT_EQ(value[0], 1.0f);
-    EXPECT_FLOAT_EQ(value[1], -2.0f);
-    EXPECT_FLOAT_EQ(value[2], 5.0f);
-    EXPECT_FLOAT_EQ(value[3], 1.0f);
-    glGetLightfv(GL_LIGHT1, GL_AMBIENT, value);
-    EXPECT_FLOAT_EQ(value[0], 0.5f);
-    EXPECT_FLOAT_EQ(value[3], 1.0f);
-    glGetLightfv(GL_LIGHT1, GL_DIFFUSE, value);
-    EXPECT_FLOAT_EQ(value[1], 1.0f);
+    Render(kStart);
+    const auto position = LightValue(GL_LIGHT1, GL_POSITION);
+    EXPECT_FLOAT_EQ(position[0], 1.0f);
+    EXPECT_FLOAT_EQ(position[1], -2.0f);
+    EXPECT_FLOAT_EQ(position[2], 5.0f);
+    EXPECT_FLOAT_EQ(position[3], 1.0f);
+    const auto ambient = LightValue(GL_LIGHT1, GL_AMBIENT);
+    EXPECT_FLOAT_EQ(ambient[0], 0.5f);
+    EXPECT_FLOAT_EQ(ambient[3], 1.0f);
+    EXPECT_FLOAT_EQ(LightValue(GL_LIGHT1, GL_DIFFUSE)[1], 1.0f);
     // Light 1 was switched on inside the push only; lighting itself is never touched.
     EXPECT_FALSE(IsOn(GL_LIGHT1));
     EXPECT_FALSE(IsOn(GL_LIGHTING));
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT1);
-    m_effect.RenderFrame(kStart);
+    Render(kStart);
     EXPECT_TRUE(IsOn(GL_LIGHT1));
     EXPECT_TRUE(IsOn(GL_LIGHTING));
 }
 
-TEST_F(BallsTest, RestoresItsAttributeGroupsAndLeavesTheRest)
+TEST_F(Balls, RestoresItsAttributeGroupsAndLeavesTheRest)
 {
+    ASSERT_NO_FATAL_FAILURE(StartWithDots());
     glShadeModel(GL_FLAT);
     glBlendFunc(GL_ZERO, GL_ONE);
     glDepthFunc(GL_ALWAYS);
     glEnable(GL_DEPTH_TEST);
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
-    m_effect.RenderFrame(4321);
+    Render(4321);
 
     EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 0);
     // The pushed groups come back: enables, blend function, depth function.
@@ -190,40 +146,29 @@ TEST_F(BallsTest, RestoresItsAttributeGroupsAndLeavesTheRest)
     EXPECT_EQ(GetInt(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
     EXPECT_EQ(GetInt(GL_FOG_HINT), GL_DONT_CARE);
     EXPECT_EQ(GetInt(GL_FOG_MODE), GL_EXP);
-    GLfloat fog = 0.0f;
-    glGetFloatv(GL_FOG_DENSITY, &fog);
-    EXPECT_FLOAT_EQ(fog, 0.1f);
-    glGetFloatv(GL_FOG_START, &fog);
-    EXPECT_EQ(fog, 5.0f);
-    glGetFloatv(GL_FOG_END, &fog);
-    EXPECT_EQ(fog, 20.0f);
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(GetFloat(GL_FOG_DENSITY), 0.1f);
+    EXPECT_EQ(GetFloat(GL_FOG_START), 5.0f);
+    EXPECT_EQ(GetFloat(GL_FOG_END), 20.0f);
+    EXPECT_EQ(TextureEnvMode(), GL_MODULATE);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[3], 1.0f);
     EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), m_effect.m_texture);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const Matrix4 projection = ReadMatrix(GL_PROJECTION_MATRIX);
     // Far plane 100.
     EXPECT_NEAR(projection[14], 2.0 * 100.0 * 0.1 / (0.1 - 100.0), 1e-5);
-    EXPECT_NEAR(projection[0], projection[5] * kHeight / kWidth, 1e-5);
+    EXPECT_NEAR(projection[0], projection[5] * Height() / Width(), 1e-5);
 }
 
-TEST(BallsInit, MissingTextureFailsInit)
+TEST_F(Balls, MissingTextureFailsInit)
 {
-    ASSERT_TRUE(GlTestContext::Create(64, 48));
-    ScopedTempDir dir;
-    CBallsEffect effect;
-    EXPECT_EQ(effect.m_clearRequest, 0);
-    EXPECT_EQ(effect.Init(64, 48), 1);
-    EXPECT_EQ(effect.m_texture, 0u);
-    EXPECT_EQ(effect.m_timeOffset, -1);
+    EXPECT_EQ(m_effect.m_clearRequest, 0);
+    EXPECT_EQ(Init(), 1);
+    EXPECT_EQ(m_effect.m_texture, 0u);
+    EXPECT_EQ(m_effect.m_timeOffset, -1);
     ASSERT_TRUE(WriteTestJpeg("lightball.jpg", 8, 8, Solid(255, 255, 255)));
-    EXPECT_EQ(effect.Init(64, 48), 0);
-    EXPECT_NE(effect.m_texture, 0u);
+    EXPECT_EQ(Init(), 0);
+    EXPECT_NE(m_effect.m_texture, 0u);
 }
 
 } // namespace

@@ -9,56 +9,36 @@
 #include "Background.h"
 #include "Border.h"
 #include "Clear.h"
-#include "FlatEffectChecks.h"
-#include "GlTestContext.h"
+#include "EffectFixture.h"
 #include "Image.h"
-#include "TestFiles.h"
-
-using namespace FlatChecks;
 
 namespace
 {
 
-constexpr int kWidth = 160;
-constexpr int kHeight = 120;
-
-PixelFunction Halves(Rgb8 left, Rgb8 right)
-{
-    return [=](int x, int) { return x < 32 ? left : right; };
-}
-
-// One colour in the middle half of the picture each way, another in the band round it.
-PixelFunction Framed(Rgb8 middle, Rgb8 band)
-{
-    return [=](int x, int y) { return (x < 8 || x >= 24 || y < 8 || y >= 24) ? band : middle; };
-}
-
-class CompositionTest : public ::testing::Test
+class Composition : public EffectFixture
 {
 protected:
+    Composition() : EffectFixture(160, 120)
+    {
+        for (CEffect* effect : Layers())
+            Own(*effect);
+    }
+
     void SetUp() override
     {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
+        ASSERT_NO_FATAL_FAILURE(EffectFixture::SetUp());
         ASSERT_TRUE(WriteTestJpeg("t_background_01.jpg", 16, 16, Solid(255, 255, 255)));
         ASSERT_TRUE(WriteTestJpeg("t_background_02.jpg", 16, 16, Solid(255, 255, 255)));
         ASSERT_TRUE(WriteTestJpeg("t_background_03.jpg", 16, 16, Solid(255, 255, 255)));
-        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_image.jpg", 64, 64, Halves({255, 0, 0}, {0, 0, 0})));
-        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_mask.jpg", 64, 64, Halves({0, 0, 0}, {255, 255, 255})));
+        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_image.jpg", 64, 64, LeftRight({255, 0, 0}, {0, 0, 0}, 32)));
+        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_mask.jpg", 64, 64, LeftRight({0, 0, 0}, {255, 255, 255}, 32)));
         ASSERT_TRUE(WriteTestJpeg("images/i_greetings_01.jpg", 16, 16, Solid(255, 255, 255)));
         ASSERT_TRUE(WriteTestJpeg("images/i_greetings_02.jpg", 16, 16, Solid(255, 255, 255)));
-        ASSERT_TRUE(WriteTestTga("t_BorderImage.tga", 32, 32, Framed({0, 0, 0}, {0, 0, 255})));
-        ASSERT_TRUE(WriteTestTga("t_BorderMask.tga", 32, 32, Framed({255, 255, 255}, {0, 0, 0})));
+        // The border: a window in the middle half of the view each way, a blue band round it.
+        ASSERT_TRUE(WriteTestTga("t_BorderImage.tga", 32, 32, Framed({0, 0, 0}, {0, 0, 255}, 32, 8)));
+        ASSERT_TRUE(WriteTestTga("t_BorderMask.tga", 32, 32, Framed({255, 255, 255}, {0, 0, 0}, 32, 8)));
         for (CEffect* effect : Layers())
-        {
-            ASSERT_EQ(effect->Init(kWidth, kHeight), 0);
-            effect->Prepare();
-        }
-    }
-
-    void TearDown() override
-    {
-        for (CEffect* effect : Layers())
-            effect->End();
+            ASSERT_NO_FATAL_FAILURE(Start(*effect));
     }
 
     std::vector<CEffect*> Layers() { return {&m_clear, &m_background, &m_image, &m_border}; }
@@ -66,50 +46,48 @@ protected:
     void DrawFrame(long elapsed)
     {
         for (CEffect* effect : Layers())
-            effect->RenderFrame(elapsed);
+            Render(*effect, elapsed);
     }
 
     // What the white background adds at a row at t = 0, when the light stands at (0, 15, -22):
     // the lit colour of the default material runs linearly from the bottom corners to the top.
-    static int BackgroundAt(int row)
+    int BackgroundAt(int row) const
     {
         auto litAt = [](double y) {
             const double dx = 16.0, dy = 15.0 - y, dz = 2.0;
             return 0.1 + 0.8 * dz / std::sqrt(dx * dx + dy * dy + dz * dz);
         };
-        const double eyeY = ((row + 0.5) / kHeight * 2.0 - 1.0) * HalfHeightAt(24.0);
+        const double eyeY = ((row + 0.5) / Height() * 2.0 - 1.0) * HalfViewHeight(24.0);
         const double lit = litAt(-12.0) + (litAt(12.0) - litAt(-12.0)) * (eyeY + 12.0) / 24.0;
         return static_cast<int>(std::lround(lit * 255.0));
     }
 
-    ScopedTempDir m_dir;
     CClearEffect m_clear;
     CBackgroundEffect m_background;
     CImageEffect m_image;
     CBorderEffect m_border;
 };
 
-TEST_F(CompositionTest, EachLayerDrawsOverTheOneBefore)
+TEST_F(Composition, EachLayerDrawsOverTheOneBefore)
 {
     // Something for CLEAR to clear away.
-    glClearColor(1.0f, 1.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    FillFrame({255, 255, 0});
     DrawFrame(0);
     SaveFrame("composition");
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 
-    const int cx = kWidth / 2;
-    const int cy = kHeight / 2;
+    const int cx = Width() / 2;
+    const int cy = Height() / 2;
     // Inside the border's window (the middle half of the view each way) and the logo: the
     // logo's left half cut the background away and put red in; its right half kept it.
-    EXPECT_TRUE(PixelNear(cx - 20, cy, Rgba{255, 0, 0, 255}, 10));
+    EXPECT_TRUE(PixelNear(cx - 20, cy, Rgb{255, 0, 0}, 10));
     const int lit = BackgroundAt(cy);
-    EXPECT_TRUE(PixelNear(cx + 20, cy, Rgba{lit, lit, lit, 255}, 3));
-    EXPECT_TRUE(PixelNear(cx + 20, cy - 20, Rgba{BackgroundAt(cy - 20), BackgroundAt(cy - 20), BackgroundAt(cy - 20), 255}, 3));
+    EXPECT_TRUE(PixelNear(cx + 20, cy, Rgb{lit, lit, lit}, 3));
+    const int lower = BackgroundAt(cy - 20);
+    EXPECT_TRUE(PixelNear(cx + 20, cy - 20, {lower, lower, lower}, 3));
     // The border's band: everything underneath multiplied away, the blue picture added at
     // full strength (IMAGE left the colour white with alpha 0.5, which these passes ignore).
-    for (const auto& band : {std::pair<int, int>{6, cy}, {kWidth - 7, cy}, {cx, 6}, {cx, kHeight - 7}, {3, 3}})
-        EXPECT_TRUE(PixelNear(band.first, band.second, Rgba{0, 0, 255, 255}, 2)) << band.first << ", " << band.second;
+    for (const auto& band : {std::pair<int, int>{6, cy}, {Width() - 7, cy}, {cx, 6}, {cx, Height() - 7}, {3, 3}})
+        EXPECT_TRUE(PixelNear(band.first, band.second, Rgb{0, 0, 255}, 2)) << band.first << ", " << band.second;
 
     // What the last layer leaves for the next frame's first: the enables as before the frame,
     // the colour IMAGE set, the border picture bound.
@@ -117,9 +95,7 @@ TEST_F(CompositionTest, EachLayerDrawsOverTheOneBefore)
     EXPECT_FALSE(IsOn(GL_TEXTURE_2D));
     EXPECT_FALSE(IsOn(GL_LIGHTING));
     EXPECT_FALSE(IsOn(GL_LIGHT1));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.5f);
+    EXPECT_FLOAT_EQ(GetFloats(GL_CURRENT_COLOR)[3], 0.5f);
     EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_border.m_textures[0]));
 
     // The same frame again gives the same picture: nothing accumulates from frame to frame.
@@ -128,41 +104,39 @@ TEST_F(CompositionTest, EachLayerDrawsOverTheOneBefore)
     EXPECT_EQ(GlTestContext::ReadRgba(), first);
 }
 
-TEST_F(CompositionTest, LetterboxFromClearConfinesTheLaterLayers)
+TEST_F(Composition, LetterboxFromClearConfinesTheLaterLayers)
 {
-    std::string scissor = "SCISSOR";
-    m_clear.ReceiveInt(scissor.data(), 1, 0);
+    Send(m_clear, "SCISSOR", 1);
     DrawFrame(0);
     SaveFrame("composition_letterbox");
 
     // 120 x 0.2f truncates to 24 and 120 x 0.65f (just under 78) to 77: rows 24 to 100.
     EXPECT_TRUE(IsOn(GL_SCISSOR_TEST));
-    EXPECT_TRUE(PixelNear(6, 10, Rgba{0, 0, 0, 0}, 0));
-    EXPECT_TRUE(PixelNear(6, 23, Rgba{0, 0, 0, 0}, 0));
-    EXPECT_TRUE(PixelNear(6, 24, Rgba{0, 0, 255, 0}, 2));
-    EXPECT_TRUE(PixelNear(6, 100, Rgba{0, 0, 255, 0}, 2));
-    EXPECT_TRUE(PixelNear(6, 101, Rgba{0, 0, 0, 0}, 0));
-    EXPECT_TRUE(PixelNear(kWidth / 2 - 20, kHeight / 2, Rgba{255, 0, 0, 0}, 10));
+    EXPECT_TRUE(PixelNear(6, 10, Rgb{0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(6, 23, Rgb{0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(6, 24, Rgb{0, 0, 255}, 2));
+    EXPECT_TRUE(PixelNear(6, 100, Rgb{0, 0, 255}, 2));
+    EXPECT_TRUE(PixelNear(6, 101, Rgb{0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(Width() / 2 - 20, Height() / 2, Rgb{255, 0, 0}, 10));
 
     // The next frame's CLEAR (method 0) clears the whole view first, then sets the band again.
-    m_clear.ReceiveInt(scissor.data(), 0, 0);
+    Send(m_clear, "SCISSOR", 0);
     DrawFrame(0);
     EXPECT_FALSE(IsOn(GL_SCISSOR_TEST));
-    EXPECT_TRUE(PixelNear(6, 110, Rgba{0, 0, 255, 0}, 2));
+    EXPECT_TRUE(PixelNear(6, 110, Rgb{0, 0, 255}, 2));
 }
 
-TEST_F(CompositionTest, GreetingsCardOverTheBackgroundInsideTheBorder)
+TEST_F(Composition, GreetingsCardOverTheBackgroundInsideTheBorder)
 {
-    std::string name = "GREETZ2";
-    m_image.ReceiveInt(name.data(), 0, 0);
+    Send(m_image, "GREETZ2", 0);
     DrawFrame(0);
     SaveFrame("composition_greetings");
     // The white card (rows within 36 pixels of the middle, running off both sides) covers the
     // border's whole window (30 pixels either way): the background plus white saturates.
-    EXPECT_TRUE(PixelNear(kWidth / 2, kHeight / 2, Rgba{255, 255, 255, 0}, 2));
-    EXPECT_TRUE(PixelNear(kWidth / 2 + 35, kHeight / 2 + 25, Rgba{255, 255, 255, 0}, 2));
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() / 2, Rgb{255, 255, 255}, 2));
+    EXPECT_TRUE(PixelNear(Width() / 2 + 35, Height() / 2 + 25, Rgb{255, 255, 255}, 2));
     // Outside the window the border's mask took everything away, card included.
-    EXPECT_TRUE(PixelNear(kWidth / 2, kHeight - 5, Rgba{0, 0, 255, 0}, 2));
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() - 5, Rgb{0, 0, 255}, 2));
 }
 
 } // namespace

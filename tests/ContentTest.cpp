@@ -30,6 +30,7 @@
 #include "assetgen/Show.h"
 #include "assetgen/Writers.h"
 #include "Model.h"
+#include "FrameSaver.h"
 #include "TestFiles.h"
 #include "script/Timeline.h"
 #include "support/WholeFile.h"
@@ -99,7 +100,7 @@ bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 // Texture files
 // ---------------------------------------------------------------------------------------------
 
-TEST(ContentTextures, EveryPictureTheEffectsLoadDecodesAtAPowerOfTwoSize)
+TEST(Content, EveryPictureTheEffectsLoadDecodesAtAPowerOfTwoSize)
 {
     for (const TextureFile& texture : kTextures)
     {
@@ -126,7 +127,7 @@ struct MaskedPair
 // Mask/picture pairs as the effects draw them: the mask multiplies the frame, the picture is
 // added. Black mask where the picture lies, white where the frame shows through, and a
 // picture that is black wherever the mask is white.
-TEST(ContentTextures, MasksAndPicturesFitTogether)
+TEST(Content, MasksAndPicturesFitTogether)
 {
     const std::vector<MaskedPair> pairs = {
         {"kaos/k_loudspeaker_l_image.jpg", "kaos/k_loudspeaker_l_mask.jpg"},
@@ -176,7 +177,7 @@ TEST(ContentTextures, MasksAndPicturesFitTogether)
 }
 
 // Pictures added without a mask: black ground, bright content.
-TEST(ContentTextures, AddedPicturesStandOnBlack)
+TEST(Content, AddedPicturesStandOnBlack)
 {
     for (const char* path : {"images/i_greetings_01.jpg", "images/i_greetings_02.jpg", "txt_coding.jpg",
                              "txt_qv517.jpg", "kaos/k_fuckhouse_outershape.jpg", "kaos/k_head_image.jpg"})
@@ -202,7 +203,7 @@ TEST(ContentTextures, AddedPicturesStandOnBlack)
 }
 
 // Glow sprites: bright in the middle, falling off with the distance, black at the rim.
-TEST(ContentTextures, GlowSpritesFallOffToBlack)
+TEST(Content, GlowSpritesFallOffToBlack)
 {
     for (const char* path : {"particle.jpg", "lightball.jpg", "star_64.jpg"})
     {
@@ -237,7 +238,7 @@ TEST(ContentTextures, GlowSpritesFallOffToBlack)
 
 // The landscape reads t = height / 512: the lower half of the terrain picture holds the
 // height bands (distinct colours from bottom to middle); the upper half meets it at the wrap.
-TEST(ContentTextures, TerrainPictureCarriesHeightBandsInItsLowerHalf)
+TEST(Content, TerrainPictureCarriesHeightBandsInItsLowerHalf)
 {
     const DecodedImage image = LoadPicture("t_terrain_1.jpg");
     auto rowColour = [&](float t) {
@@ -259,7 +260,7 @@ TEST(ContentTextures, TerrainPictureCarriesHeightBandsInItsLowerHalf)
     EXPECT_LT(distance(rowColour(0.01f), rowColour(0.99f)), 0.15);
 }
 
-TEST(ContentTextures, SphereMapsAreBrightDiscsOnBlack)
+TEST(Content, SphereMapsAreBrightDiscsOnBlack)
 {
     for (const char* path : {"kaos/k_tcube_env.jpg", "spiral/t_cube_1.jpg", "spiral/t_cube_2.jpg"})
     {
@@ -280,7 +281,7 @@ TEST(ContentTextures, SphereMapsAreBrightDiscsOnBlack)
     }
 }
 
-TEST(ContentTextures, TheThreeBackgroundsDiffer)
+TEST(Content, TheThreeBackgroundsDiffer)
 {
     const DecodedImage a = LoadPicture("t_background_01.jpg");
     const DecodedImage b = LoadPicture("t_background_02.jpg");
@@ -327,7 +328,7 @@ void LoadModel(const std::string& relative, Ms3dModel* model)
     ASSERT_TRUE(ParseMs3d(bytes.data(), bytes.size(), model)) << relative;
 }
 
-TEST(ContentModels, LoadWithGroupsMaterialsAndBitmaps)
+TEST(Content, ModelsLoadWithGroupsMaterialsAndBitmaps)
 {
     std::set<int> bitDepths;
     for (const char* path : {"dat/m_bitch.ms3d", "dat/m_tunnel.ms3d", "dat/m_headphone.ms3d"})
@@ -370,7 +371,7 @@ TEST(ContentModels, LoadWithGroupsMaterialsAndBitmaps)
 }
 
 // BITCH looks at (0, 10, 0) from about 135 units away: a standing figure of 60 to 70 units.
-TEST(ContentModels, DancerStandsSixtyToSeventyUnitsTallAroundTheLookAtPoint)
+TEST(Content, DancerStandsSixtyToSeventyUnitsTallAroundTheLookAtPoint)
 {
     Ms3dModel model;
     LoadModel("dat/m_bitch.ms3d", &model);
@@ -384,15 +385,17 @@ TEST(ContentModels, DancerStandsSixtyToSeventyUnitsTallAroundTheLookAtPoint)
 }
 
 // TUNNEL's viewer sits at the origin while the model's origin swings between z = 95 and 335:
-// in model space the viewer is on the axis between z = -335 and -95, and needs the tube around
-// it and at least 800 units of it ahead.
-TEST(ContentModels, TunnelSurroundsTheViewerAndRunsFarAhead)
+// in model space the viewer is on the axis between z = -335 and -95. It needs the tube around
+// it, and ahead as far as the black fog (e^(-0.01 d)) lets anything show: a white light strip
+// stays under half an 8-bit step only beyond ln(510) / 0.01 = 623 units.
+TEST(Content, TunnelSurroundsTheViewerAndRunsFarAhead)
 {
     Ms3dModel model;
     LoadModel("dat/m_tunnel.ms3d", &model);
     const Box box = BoundsOf(model);
+    const float fogReach = std::log(255.0f / 0.5f) / 0.01f;
     EXPECT_GE(box.high[2], -95.0f);
-    EXPECT_LE(box.low[2], -335.0f - 800.0f);
+    EXPECT_LE(box.low[2], -335.0f - fogReach);
     for (float viewerZ = -335.0f; viewerZ <= -95.0f; viewerZ += 20.0f)
     {
         SCOPED_TRACE(viewerZ);
@@ -414,7 +417,41 @@ TEST(ContentModels, TunnelSurroundsTheViewerAndRunsFarAhead)
     }
 }
 
-TEST(ContentModels, HeadphonesAreAboutFortyUnits)
+// TUNNEL sends every triangle one vertex call at a time, every frame, and the rasteriser sets
+// each one up: the tube spends them only where they can show. None lies wholly behind the
+// near plane of the rearmost eye (z above -96), where no frame ever draws it; the whole model
+// stays within a budget (it once had 13,312, a third of them never seen).
+TEST(Content, TunnelSpendsItsTrianglesWhereTheyShow)
+{
+    Ms3dModel model;
+    LoadModel("dat/m_tunnel.ms3d", &model);
+    EXPECT_LE(model.m_triangleCount, 9000);
+    int neverDrawn = 0;
+    for (int t = 0; t < model.m_triangleCount; ++t)
+    {
+        float lowest = 1e30f;
+        for (int corner = 0; corner < 3; ++corner)
+            lowest = std::min(lowest, model.m_vertices[model.m_triangles[t].vertexIndices[corner]].location[2]);
+        neverDrawn += lowest > -96.0f ? 1 : 0;
+    }
+    EXPECT_EQ(neverDrawn, 0);
+    // The ribs and panels still go all the way round in fine steps: at least 24 vertices on
+    // the circle of the panels' seam (radius 26) at some depth.
+    std::map<int, std::set<int>> anglesAtDepth;
+    for (int i = 0; i < model.m_vertexCount; ++i)
+    {
+        const float* p = model.m_vertices[i].location;
+        if (std::fabs(std::hypot(p[0], p[1]) - 26.0f) < 0.01f)
+            anglesAtDepth[static_cast<int>(std::lround(p[2]))].insert(
+                static_cast<int>(std::lround(std::atan2(p[1], p[0]) * 180.0 / 3.14159265)));
+    }
+    size_t most = 0;
+    for (const auto& [depth, angles] : anglesAtDepth)
+        most = std::max(most, angles.size());
+    EXPECT_GE(most, 24u);
+}
+
+TEST(Content, HeadphonesAreAboutFortyUnits)
 {
     Ms3dModel model;
     LoadModel("dat/m_headphone.ms3d", &model);
@@ -430,7 +467,7 @@ TEST(ContentModels, HeadphonesAreAboutFortyUnits)
 // Height map
 // ---------------------------------------------------------------------------------------------
 
-TEST(ContentHeightMap, FractalTerrainUsesMostOfTheByteRange)
+TEST(Content, FractalTerrainUsesMostOfTheByteRange)
 {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(ReadWholeFile(DataPath("dat/terrain_1.raw"), &bytes));
@@ -472,7 +509,7 @@ Timeline LoadShow()
 
 int64_t Beat(int64_t k) { return std::llround(k * 60000.0 / 142.0); }
 
-TEST(ContentScript, ParsesAndEndsWithEndAfterTwoAndAHalfToFourMinutes)
+TEST(Content, ScriptParsesAndEndsWithEndAfterTwoAndAHalfToFourMinutes)
 {
     const Timeline show = LoadShow();
     ASSERT_FALSE(show.events.empty());
@@ -501,7 +538,7 @@ TEST(ContentScript, ParsesAndEndsWithEndAfterTwoAndAHalfToFourMinutes)
     EXPECT_NE(last.find(" end"), std::string::npos) << last;
 }
 
-TEST(ContentScript, CutsOnTheBeat)
+TEST(Content, ScriptCutsOnTheBeat)
 {
     for (const TimelineEvent& event : LoadShow().events)
     {
@@ -510,7 +547,7 @@ TEST(ContentScript, CutsOnTheBeat)
     }
 }
 
-TEST(ContentScript, ShowsEveryEffectAndSendsEveryParameterValue)
+TEST(Content, ScriptShowsEveryEffectAndSendsEveryParameterValue)
 {
     const Timeline show = LoadShow();
     std::set<std::string> started;
@@ -542,7 +579,7 @@ TEST(ContentScript, ShowsEveryEffectAndSendsEveryParameterValue)
 }
 
 // HEAD flashes and BALLS clears on consecutive beats.
-TEST(ContentScript, HeadFlashesAndBallsClearOnSuccessiveBeats)
+TEST(Content, ScriptFlashesTheHeadAndClearsTheBallsOnSuccessiveBeats)
 {
     for (const std::string effect : {"KAOS", "BALLS"})
     {
@@ -561,9 +598,57 @@ TEST(ContentScript, HeadFlashesAndBallsClearOnSuccessiveBeats)
     }
 }
 
+// While KAOS's FH layer is on it lays its outer shape over the whole view every frame, also
+// once the house has shrunk away and the shape rests at level zero, adding nothing: a
+// full-view pass for no picture. The script keeps such idle stretches to what the picture
+// needs (the speck of black the faded house can leave at the centre shows through an additive
+// cube): 6.5 s at most over the show, where the layer once idled for 11.3 s.
+TEST(Content, KaosHouseLayerIdlesOnlyWhereItsRemainsShow)
+{
+    const Timeline show = LoadShow();
+    constexpr double kOuterShapeMs = 0.99 * 512.0;  // from level 0.99 down by 1/512 a millisecond
+    constexpr double kShrinkMs = 256.0;             // from level 1 down by 1/256 a millisecond
+    bool running = false, on = false, fading = false;
+    double restartedAt = 0.0, fadeStartedAt = 0.0, idleMs = 0.0;
+    for (size_t i = 0; i < show.events.size(); ++i)
+    {
+        const TimelineEvent& event = show.events[i];
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Start)
+            running = true;
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Stop)
+            running = false;
+        if (event.effect == "KAOS" && event.command == TimelineCommand::Int && event.name == "FH")
+        {
+            if (event.value == 1)
+            {
+                on = true;
+                fading = false;
+                restartedAt = static_cast<double>(event.timeMs);
+            }
+            else if (event.value == 2)
+            {
+                fading = true;
+                fadeStartedAt = static_cast<double>(event.timeMs);
+            }
+            else
+            {
+                on = false;
+                fading = event.value == 0 && fading;
+            }
+        }
+        if (i + 1 == show.events.size() || !running || !on || !fading)
+            continue;
+        const double idleFrom = std::max({static_cast<double>(event.timeMs), restartedAt + kOuterShapeMs,
+                                          fadeStartedAt + kShrinkMs});
+        idleMs += std::max(0.0, static_cast<double>(show.events[i + 1].timeMs) - idleFrom);
+    }
+    EXPECT_GT(idleMs, 0.0) << "the house scene's layer stays on for its speck";
+    EXPECT_LE(idleMs, 6500.0);
+}
+
 // CLEAR runs from the first frame to the last on a layer below every other effect, and BORDER,
 // while it runs, on a layer above every other.
-TEST(ContentScript, ClearStartsEveryFrameAndBorderLiesOnTop)
+TEST(Content, ScriptStartsEveryFrameWithClearAndLaysBorderOnTop)
 {
     const Timeline show = LoadShow();
     std::map<std::string, int> running;
@@ -593,7 +678,7 @@ TEST(ContentScript, ClearStartsEveryFrameAndBorderLiesOnTop)
     }
 }
 
-TEST(ContentScript, LandscapeFliesForItsFortySeconds)
+TEST(Content, ScriptFliesTheLandscapeForItsFortySeconds)
 {
     int64_t started = -1, stopped = -1;
     for (const TimelineEvent& event : LoadShow().events)
@@ -649,7 +734,7 @@ bool SummariseOgg(const std::vector<uint8_t>& bytes, OggSummary* summary)
     return !first && pos == bytes.size();
 }
 
-TEST(ContentSoundtrack, StereoVorbisAsLongAsTheShow)
+TEST(Content, SoundtrackIsStereoVorbisAsLongAsTheShow)
 {
     const Timeline show = LoadShow();
     ASSERT_FALSE(show.musicFile.empty());
@@ -695,7 +780,7 @@ double ChildProcessorSeconds()
 // is the generator's processor time (both threads together), which other work on the machine
 // does not inflate the way it does wall-clock time; on an idle machine the wall-clock time is
 // at most that.
-TEST(ContentGenerator, TwoRunsGiveIdenticalFilesWithinTheBudgets)
+TEST(Content, TwoGeneratorRunsGiveIdenticalFilesWithinTheBudgets)
 {
     ASSERT_TRUE(fs::exists(AssetGenerator())) << AssetGenerator();
     ScopedTempDir scratch;
@@ -734,7 +819,7 @@ TEST(ContentGenerator, TwoRunsGiveIdenticalFilesWithinTheBudgets)
 
 // One frame from the middle of each scene (scenes begin where effects start) renders without
 // a message and shows a picture: neither black, nor washed out, nor flat.
-TEST(ContentShow, FrameFromTheMiddleOfEachSceneShowsAPicture)
+TEST(Content, FrameFromTheMiddleOfEachSceneShowsAPicture)
 {
     const Timeline show = LoadShow();
     std::vector<int64_t> cuts;
@@ -743,7 +828,6 @@ TEST(ContentShow, FrameFromTheMiddleOfEachSceneShowsAPicture)
             cuts.push_back(event.timeMs);
     cuts.push_back(show.endTimeMs);
     ScopedTempDir scratch;
-    const char* keep = std::getenv("ZARNOVELT_TEST_FRAMES");
     for (size_t i = 0; i + 1 < cuts.size(); ++i)
     {
         if (cuts[i + 1] - cuts[i] < 1000)
@@ -762,9 +846,7 @@ TEST(ContentShow, FrameFromTheMiddleOfEachSceneShowsAPicture)
         std::vector<uint8_t> rgba;
         std::string error;
         ASSERT_TRUE(ReadPngRgba(dir + "/frame_000000.png", &width, &height, &rgba, &error)) << error;
-        if (keep != nullptr && *keep)
-            fs::copy_file(dir + "/frame_000000.png", std::string(keep) + "/content_scene_" + std::to_string(middle) + ".png",
-                          fs::copy_options::overwrite_existing);
+        EXPECT_TRUE(KeepFrameFile(dir + "/frame_000000.png", "content_scene_" + std::to_string(middle)));
         double sum = 0.0, sumSquares = 0.0;
         size_t lit = 0;
         const size_t pixels = static_cast<size_t>(width) * height;
@@ -805,7 +887,7 @@ Image8 Pattern(int width, int height)
 }
 
 // The demo's DIB reader gives rows bottom first; widths that need row padding included.
-TEST(AssetWriters, BitmapsReadBackThroughTheDemoReader)
+TEST(Assetgen, BitmapsReadBackThroughTheDemoReader)
 {
     for (int width : {4, 5, 6, 7})
     {
@@ -837,7 +919,7 @@ TEST(AssetWriters, BitmapsReadBackThroughTheDemoReader)
     }
 }
 
-TEST(AssetWriters, TgaAndJpegReadBackThroughTheDemoDecoders)
+TEST(Assetgen, TgaAndJpegReadBackThroughTheDemoDecoders)
 {
     const Image8 image = Pattern(6, 5);
     const Bytes tga = EncodeTga(image);
@@ -876,7 +958,7 @@ TEST(AssetWriters, TgaAndJpegReadBackThroughTheDemoDecoders)
 // What the builder writes is what the demo's reader reads: counts, positions, texture
 // coordinates (t as drawn), materials, groups, and normals facing away from the surface's
 // centre.
-TEST(AssetWriters, MilkShapeFilesReadBackThroughTheDemoReader)
+TEST(Assetgen, MilkShapeFilesReadBackThroughTheDemoReader)
 {
     MeshBuilder mesh;
     MeshMaterial shiny;
@@ -934,7 +1016,7 @@ TEST(AssetWriters, MilkShapeFilesReadBackThroughTheDemoReader)
     EXPECT_FLOAT_EQ(highestT, 0.5f);
 }
 
-TEST(AssetShapes, CoverageMatchesTheShapesAreas)
+TEST(Assetgen, ShapeCoverageMatchesTheShapesAreas)
 {
     auto area = [](const Plane& plane) {
         double sum = 0.0;
@@ -959,7 +1041,7 @@ TEST(AssetShapes, CoverageMatchesTheShapesAreas)
     EXPECT_FLOAT_EQ(canvas.Get(80, 80).r, 0.5f);
 }
 
-TEST(AssetCanvas, ResamplingKeepsTheMeanAndToneMappingStaysInRange)
+TEST(Assetgen, CanvasResamplingKeepsTheMeanAndToneMappingStaysInRange)
 {
     Plane plane(96, 64);
     Rng rng(3);
@@ -989,7 +1071,7 @@ TEST(AssetCanvas, ResamplingKeepsTheMeanAndToneMappingStaysInRange)
     EXPECT_FLOAT_EQ(canvas.Get(1, 0).b, 0.75f);
 }
 
-TEST(AssetNoise, TileableNoiseRepeatsWithItsPeriod)
+TEST(Assetgen, TileableNoiseRepeatsWithItsPeriod)
 {
     for (float x : {0.3f, 1.7f, 3.2f})
         for (float y : {0.1f, 2.5f})
@@ -1002,7 +1084,7 @@ TEST(AssetNoise, TileableNoiseRepeatsWithItsPeriod)
     EXPECT_NE(a.NextU64(), c.NextU64());
 }
 
-TEST(AssetShow, BeatGridAndSectionsCoverTheShow)
+TEST(Assetgen, BeatGridAndSectionsCoverTheShow)
 {
     EXPECT_EQ(BeatMs(0), 0);
     EXPECT_EQ(BeatMs(1), 423);
@@ -1019,7 +1101,7 @@ TEST(AssetShow, BeatGridAndSectionsCoverTheShow)
     EXPECT_EQ(ShowLengthMs(), BarMs(nextBar));
 }
 
-TEST(AssetSound, VorbisEncodingIsStereoExactLengthAndDeterministic)
+TEST(Assetgen, VorbisEncodingIsStereoExactLengthAndDeterministic)
 {
     std::vector<int16_t> samples;
     for (int i = 0; i < 44100; ++i)

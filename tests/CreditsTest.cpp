@@ -9,17 +9,11 @@
 #include <cmath>
 #include <string>
 
-#include "CameraMath.h"
-#include "GlTestContext.h"
+#include "EffectFixture.h"
 #include "Ms3dTestFile.h"
-#include "SceneChecks.h"
-#include "TestFiles.h"
 
 namespace
 {
-
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 
 // Eye-space centres of the cards.
 constexpr Point3 kCaptionCentre = {0, 2.5, -12};
@@ -30,51 +24,7 @@ std::vector<uint8_t> EmptyModel()
     return Ms3dTestFile().Bytes();
 }
 
-void ClearToBlack()
-{
-    glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-Matrix4 Projection()
-{
-    return PerspectiveMatrix(45, double(kWidth) / kHeight, 1, 1000);
-}
-
-// Cards are placed in eye space: the model-view matrix is a plain translation.
-WindowPoint EyeToWindow(Point3 p)
-{
-    return ProjectToWindow(Projection(), IdentityMatrix(), p, kWidth, kHeight);
-}
-
-// An effect loaded from the scratch directory with the given model and caption pictures.
-class CreditsTest : public testing::Test
-{
-protected:
-    void Load(const std::vector<uint8_t>& model, PixelFunction caption, PixelFunction name)
-    {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-        ASSERT_TRUE(WriteTestFile("dat/m_headphone.ms3d", model));
-        ASSERT_TRUE(WriteTestJpeg("txt_coding.jpg", 8, 8, caption));
-        ASSERT_TRUE(WriteTestJpeg("txt_qv517.jpg", 8, 8, name));
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
-        ASSERT_NE(m_effect.m_captionTexture, 0u);
-        ASSERT_NE(m_effect.m_nameTexture, 0u);
-        m_effect.Prepare();
-    }
-
-    // One frame at t = 0 on a black frame; returns the coding card's centre pixel.
-    Rgba Frame()
-    {
-        ClearToBlack();
-        m_effect.RenderFrame(2000);
-        return PixelAt(EyeToWindow(kCaptionCentre));
-    }
-
-    ScopedTempDir m_dir;
-    CCreditsEffect m_effect;
-};
+void ClearToBlack() { FillFrame({0, 0, 0}); }
 
 // The brightness a white card adds at this alpha (GL clamps the colour to 0..1).
 int CardLevel(float alpha)
@@ -82,52 +32,78 @@ int CardLevel(float alpha)
     return static_cast<int>(std::lround(255.0 * std::fmin(1.0, std::fmax(0.0, alpha))));
 }
 
+// An effect loaded from the scratch directory with the given model and caption pictures.
+class Credits : public EffectTest<CCreditsEffect>
+{
+protected:
+    Credits() : EffectTest(320, 240) {}
+
+    void Load(const std::vector<uint8_t>& model, PixelFunction caption, PixelFunction name)
+    {
+        ASSERT_TRUE(WriteTestFile("dat/m_headphone.ms3d", model));
+        ASSERT_TRUE(WriteTestJpeg("txt_coding.jpg", 8, 8, caption));
+        ASSERT_TRUE(WriteTestJpeg("txt_qv517.jpg", 8, 8, name));
+        ASSERT_EQ(Init(), 0);
+        ASSERT_NE(m_effect.m_captionTexture, 0u);
+        ASSERT_NE(m_effect.m_nameTexture, 0u);
+        Prepare();
+    }
+
+    // The effect's camera at the fixture's size; cards are placed in eye space under it.
+    View ModelCamera(const Matrix4& modelView) const { return Camera(modelView, 1, 1000); }
+    WindowPoint CardToWindow(Point3 p) const { return Eye(1, 1000).Project(p); }
+
+    // One frame at t = 0 on a black frame; returns the coding card's centre pixel.
+    Rgba Frame()
+    {
+        ClearToBlack();
+        Render(2000);
+        return PixelAt(CardToWindow(kCaptionCentre));
+    }
+};
+
 } // namespace
 
-TEST_F(CreditsTest, ModelLandsWhereTheFixedCameraPutsItAt2000)
+TEST_F(Credits, ModelLandsWhereTheFixedCameraPutsItAt2000)
 {
     // A green self-lit cube of side 10 centred at (10, 0, 0), so that the turns move it.
     Ms3dTestFile cube;
     cube.AddBox(cube.AddGroup(cube.AddMaterial(EmissiveMaterial(0, 1, 0))), {5, -5, -5}, {15, 5, 5});
-    Load(cube.Bytes(), Solid(255, 255, 255), Solid(255, 255, 255));
+    ASSERT_NO_FATAL_FAILURE(Load(cube.Bytes(), Solid(255, 255, 255), Solid(255, 255, 255)));
 
     ClearToBlack();
-    m_effect.RenderFrame(2000);
+    Render(2000);
     SaveFrame("credits_model");
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 
     // t = 0: shifted to (0, 0, 20.5), turned 90 + 50 degrees about y and -30 about z.
     const Matrix4 camera = LookAtMatrix({75, 75, 75}, {0, 0, 0}, {0, 1, 0});
     Matrix4 model = Multiply(camera, TranslationMatrix(0, 0, 20.5));
     model = Multiply(model, RotationMatrix(140, 0, 1, 0));
     model = Multiply(model, RotationMatrix(-30, 0, 0, 1));
-    const WindowPoint centre = ProjectToWindow(Projection(), model, {10, 0, 0}, kWidth, kHeight);
-    const Rgba pixel = PixelAt(centre);
+    const Rgba pixel = PixelAt(ModelCamera(model).Project(10, 0, 0));
     EXPECT_EQ(pixel.r, 0);
     EXPECT_GE(pixel.g, 250);
     EXPECT_EQ(pixel.b, 0);
     // Unturned, the cube would be elsewhere; that spot stays black.
-    const WindowPoint unturned = ProjectToWindow(
-        Projection(), Multiply(camera, TranslationMatrix(0, 0, 20.5)), {10, 0, 0}, kWidth, kHeight);
+    const WindowPoint unturned = ModelCamera(Multiply(camera, TranslationMatrix(0, 0, 20.5))).Project(10, 0, 0);
     EXPECT_EQ(PixelAt(unturned).g, 0);
 
-    EXPECT_TRUE(MatricesNear(ReadMatrix(GL_PROJECTION_MATRIX), Projection(), 1e-6));
+    EXPECT_TRUE(MatricesNear(ReadMatrix(GL_PROJECTION_MATRIX), ModelCamera(model).projection, 1e-6));
     // The last matrix set is the name card's.
     EXPECT_TRUE(MatricesNear(ReadMatrix(GL_MODELVIEW_MATRIX), TranslationMatrix(1.8, -2, -12), 1e-6));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(IsOn(GL_LIGHTING));
+    EXPECT_FALSE(IsOn(GL_LIGHT0));
+    EXPECT_FALSE(IsOn(GL_DEPTH_TEST));
 }
 
-TEST_F(CreditsTest, CardsSpanTheirExtentsWithTheirOwnPictures)
+TEST_F(Credits, CardsSpanTheirExtentsWithTheirOwnPictures)
 {
-    Load(EmptyModel(), Solid(255, 0, 0), Solid(0, 255, 0));
+    ASSERT_NO_FATAL_FAILURE(Load(EmptyModel(), Solid(255, 0, 0), Solid(0, 255, 0)));
     m_effect.m_showCaption = m_effect.m_showName = true;
     m_effect.m_captionAlpha = m_effect.m_nameAlpha = 1.0f;
     ClearToBlack();
-    m_effect.RenderFrame(2000);
+    Render(2000);
     SaveFrame("credits_cards");
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 
     struct Card
     {
@@ -144,9 +120,9 @@ TEST_F(CreditsTest, CardsSpanTheirExtentsWithTheirOwnPictures)
     for (const Card& card : cards)
     {
         SCOPED_TRACE(card.name);
-        const WindowPoint lo = EyeToWindow({card.centre.x - card.halfWidth, card.centre.y - card.halfHeight, -12});
-        const WindowPoint hi = EyeToWindow({card.centre.x + card.halfWidth, card.centre.y + card.halfHeight, -12});
-        const WindowPoint mid = EyeToWindow(card.centre);
+        const WindowPoint lo = CardToWindow({card.centre.x - card.halfWidth, card.centre.y - card.halfHeight, -12});
+        const WindowPoint hi = CardToWindow({card.centre.x + card.halfWidth, card.centre.y + card.halfHeight, -12});
+        const WindowPoint mid = CardToWindow(card.centre);
         const WindowPoint inside[] = {{lo.x + kMargin, mid.y, 0}, {hi.x - kMargin, mid.y, 0},
                                       {mid.x, lo.y + kMargin, 0}, {mid.x, hi.y - kMargin, 0}, mid};
         for (const WindowPoint& p : inside)
@@ -162,24 +138,20 @@ TEST_F(CreditsTest, CardsSpanTheirExtentsWithTheirOwnPictures)
     }
 
     // Left behind: white at the last card's alpha, the name picture bound.
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[0], 1.0f);
     EXPECT_FLOAT_EQ(colour[3], 1.0f);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), m_effect.m_nameTexture);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), m_effect.m_nameTexture);
+    EXPECT_FALSE(IsOn(GL_BLEND));
 }
 
-TEST_F(CreditsTest, FadesStepOncePerFrameUnclampedAndKeepTheCard)
+TEST_F(Credits, FadesStepOncePerFrameUnclampedAndKeepTheCard)
 {
-    Load(EmptyModel(), Solid(255, 255, 255), Solid(255, 255, 255));
-    char coding[] = "CODING";
+    ASSERT_NO_FATAL_FAILURE(Load(EmptyModel(), Solid(255, 255, 255), Solid(255, 255, 255)));
 
     // Fade in from 0: visible at 0.1 in the very next frame, stops rising in the tenth frame
     // just above 1.
-    m_effect.ReceiveInt(coding, 1, 0);
+    Send("CODING", 1);
     for (int frame = 1; frame <= 10; ++frame)
     {
         SCOPED_TRACE("fade-in frame " + std::to_string(frame));
@@ -197,7 +169,7 @@ TEST_F(CreditsTest, FadesStepOncePerFrameUnclampedAndKeepTheCard)
     EXPECT_EQ(m_effect.m_captionAlpha, std::nextafter(1.0f, 2.0f)) << "no step without a fade";
 
     // Fade out: eleven frames to reach alpha <= 0, ending near -0.1; the card stays shown.
-    m_effect.ReceiveInt(coding, 2, 0);
+    Send("CODING", 2);
     for (int frame = 1; frame <= 11; ++frame)
     {
         SCOPED_TRACE("fade-out frame " + std::to_string(frame));
@@ -211,7 +183,7 @@ TEST_F(CreditsTest, FadesStepOncePerFrameUnclampedAndKeepTheCard)
     EXPECT_EQ(Frame().r, 0) << "a card below zero adds nothing";
 
     // A fade-in from there also takes eleven frames.
-    m_effect.ReceiveInt(coding, 1, 0);
+    Send("CODING", 1);
     int frames = 0;
     while (m_effect.m_captionFadingIn && frames < 20)
     {
@@ -223,16 +195,15 @@ TEST_F(CreditsTest, FadesStepOncePerFrameUnclampedAndKeepTheCard)
 
     // A fade-in sent at 1 adds one step and stops.
     m_effect.m_captionAlpha = 1.0f;
-    m_effect.ReceiveInt(coding, 1, 0);
+    Send("CODING", 1);
     Frame();
     EXPECT_FLOAT_EQ(m_effect.m_captionAlpha, 1.1f);
     EXPECT_FALSE(m_effect.m_captionFadingIn);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 }
 
-TEST_F(CreditsTest, ParametersSwitchCaptionsByTheirExactNames)
+TEST_F(Credits, ParametersSwitchCaptionsByTheirExactNames)
 {
-    Load(EmptyModel(), Solid(255, 255, 255), Solid(255, 255, 255));
+    ASSERT_NO_FATAL_FAILURE(Load(EmptyModel(), Solid(255, 255, 255), Solid(255, 255, 255)));
     struct Case
     {
         const char* name;
@@ -252,8 +223,7 @@ TEST_F(CreditsTest, ParametersSwitchCaptionsByTheirExactNames)
         m_effect.m_showCaption = m_effect.m_captionFadingIn = true;
         m_effect.m_captionFadingOut = false;
         m_effect.m_captionAlpha = 0.5f;
-        std::string name = c.name;
-        m_effect.ReceiveInt(name.data(), c.value, 0);
+        Send(c.name, c.value);
         EXPECT_EQ(m_effect.m_showCaption, c.show);
         EXPECT_EQ(m_effect.m_captionFadingIn, c.fadingIn);
         EXPECT_EQ(m_effect.m_captionFadingOut, c.fadingOut);
@@ -261,67 +231,51 @@ TEST_F(CreditsTest, ParametersSwitchCaptionsByTheirExactNames)
     }
 
     // Hidden mid-fade: gone in the next frame, its alpha kept for the next fade.
-    char coding[] = "CODING";
-    m_effect.ReceiveInt(coding, 1, 0);
+    Send("CODING", 1);
     Frame();
     Frame();
     const float kept = m_effect.m_captionAlpha;
-    m_effect.ReceiveInt(coding, 0, 0);
+    Send("CODING", 0);
     EXPECT_EQ(Frame().r, 0);
     EXPECT_EQ(m_effect.m_captionAlpha, kept);
 
     // "QV" drives the name card alone.
-    char qv[] = "QV";
-    m_effect.ReceiveInt(qv, 1, 0);
+    Send("QV", 1);
     EXPECT_TRUE(m_effect.m_showName && m_effect.m_nameFadingIn);
     EXPECT_FALSE(m_effect.m_showCaption);
     Frame();
     EXPECT_EQ(m_effect.m_nameAlpha, 0.1f);
-    EXPECT_NEAR(PixelAt(EyeToWindow(kNameCentre)).r, CardLevel(0.1f), 2);
+    EXPECT_NEAR(PixelAt(CardToWindow(kNameCentre)).r, CardLevel(0.1f), 2);
 }
 
-TEST(CreditsMissingModelTest, IsReportedOnceWithoutLoadingThePicturesAndCallsStayHarmless)
+TEST_F(Credits, MissingModelIsReportedOnceWithoutLoadingThePicturesAndCallsStayHarmless)
 {
-    ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-    ScopedTempDir dir;
     ASSERT_TRUE(WriteTestJpeg("txt_coding.jpg", 8, 8, Solid(255, 255, 255)));
     ASSERT_TRUE(WriteTestJpeg("txt_qv517.jpg", 8, 8, Solid(255, 255, 255)));
     MessageRecorder messages;
-    CCreditsEffect effect;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(effect.Init(kWidth, kHeight), 0);
-    const std::string errors = testing::internal::GetCapturedStderr();
-
-    ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(messages.Messages()[0].first, "Couldn't load the model dat\\model.ms3d");
-    EXPECT_EQ(messages.Messages()[0].second, "Error");
-    EXPECT_NE(errors.find("Error: Couldn't load the model dat\\model.ms3d"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("dat/m_headphone.ms3d"), std::string::npos) << errors;
+    ASSERT_NO_FATAL_FAILURE(InitWithMissingModel(messages, "dat/m_headphone.ms3d"));
 
     // Nothing was stored by Init; the defined values stand.
-    EXPECT_EQ(effect.m_captionTexture, 0u);
-    EXPECT_EQ(effect.m_nameTexture, 0u);
-    EXPECT_GT(effect.m_width, 0);
-    EXPECT_GT(effect.m_height, 0);
-    EXPECT_EQ(effect.m_timeOffset, 2000);
-    EXPECT_FALSE(effect.m_showCaption || effect.m_captionFadingIn || effect.m_captionFadingOut);
-    EXPECT_FALSE(effect.m_showName || effect.m_nameFadingIn || effect.m_nameFadingOut);
-    EXPECT_EQ(effect.m_captionAlpha, 0.0f);
-    EXPECT_EQ(effect.m_nameAlpha, 0.0f);
+    EXPECT_EQ(m_effect.m_captionTexture, 0u);
+    EXPECT_EQ(m_effect.m_nameTexture, 0u);
+    EXPECT_GT(m_effect.m_width, 0);
+    EXPECT_GT(m_effect.m_height, 0);
+    EXPECT_EQ(m_effect.m_timeOffset, 2000);
+    EXPECT_FALSE(m_effect.m_showCaption || m_effect.m_captionFadingIn || m_effect.m_captionFadingOut);
+    EXPECT_FALSE(m_effect.m_showName || m_effect.m_nameFadingIn || m_effect.m_nameFadingOut);
+    EXPECT_EQ(m_effect.m_captionAlpha, 0.0f);
+    EXPECT_EQ(m_effect.m_nameAlpha, 0.0f);
 
-    effect.Prepare();
-    char coding[] = "CODING";
-    char qv[] = "QV";
-    effect.ReceiveInt(coding, 1, 0);
-    effect.ReceiveInt(qv, 2, 0);
+    Prepare();
+    Send("CODING", 1);
+    Send("QV", 2);
     for (long elapsed : {0L, 2000L, 2016L})
     {
         ClearToBlack();
-        effect.RenderFrame(elapsed);
+        Render(elapsed);
     }
-    effect.End();
-    effect.Prepare();
-    effect.RenderFrame(2033);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
-    EXPECT_EQ(messages.Messages().size(), 1u);
+    End();
+    Prepare();
+    Render(2033);
+    EXPECT_EQ(messages.Texts().size(), 1u);
 }

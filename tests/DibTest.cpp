@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "DibTexture.h"
-#include "GlTestContext.h"
-#include "codecs/ImageCodec.h"
-#include "api/Library.h"
+#include "GlChecks.h"
+#include "MessageRecorder.h"
 #include "TestFiles.h"
-#include "support/Report.h"
+#include "codecs/ImageCodec.h"
 #include "support/WholeFile.h"
 
 // Rgb8 lives in the global namespace; its operators must too, for gtest to find them.
@@ -202,7 +201,7 @@ Decoded DecodeFile(const std::string& path)
 // Decoding synthetic files
 // ---------------------------------------------------------------------------------------------
 
-TEST(DibDecode, BottomUp24BitGivesPackedRgbBottomRowFirst)
+TEST(Dib, BottomUp24BitGivesPackedRgbBottomRowFirst)
 {
     const Bytes pixels = PackRows(64, 32, 24, [](int x, int row) {
         const Rgb8 c = Pattern(x, row);
@@ -222,7 +221,7 @@ TEST(DibDecode, BottomUp24BitGivesPackedRgbBottomRowFirst)
 
 // Every bit count at widths 1 to 9: stored rows carry padding to 4 bytes, output rows carry
 // none, and no pixel shifts from one row to the next.
-TEST(DibDecode, OddWidthsKeepEveryRowInPlace)
+TEST(Dib, OddWidthsKeepEveryRowInPlace)
 {
     for (int bitCount : {1, 4, 8, 16, 24, 32})
     {
@@ -275,7 +274,7 @@ TEST(DibDecode, OddWidthsKeepEveryRowInPlace)
     }
 }
 
-TEST(DibDecode, PaletteOfColoursUsedLengthExpandsAndLeavesOtherIndicesBlack)
+TEST(Dib, PaletteOfColoursUsedLengthExpandsAndLeavesOtherIndicesBlack)
 {
     // Three colours used: the pixels start right after three entries, and index 7 names none.
     const std::vector<Rgb8> entries = {kColours[0], kColours[4], kColours[6]};
@@ -288,7 +287,7 @@ TEST(DibDecode, PaletteOfColoursUsedLengthExpandsAndLeavesOtherIndicesBlack)
     EXPECT_EQ(At(image, 3, 0), kBlack);
 }
 
-TEST(DibDecode, BareDibsHaveTheirPixelsRightAfterThePalette)
+TEST(Dib, BareDibsHaveTheirPixelsRightAfterThePalette)
 {
     // 40-byte header, 4-bit, 16 entries of 4 bytes, no file header.
     std::vector<Rgb8> entries16(16, kBlack);
@@ -322,7 +321,7 @@ TEST(DibDecode, BareDibsHaveTheirPixelsRightAfterThePalette)
     EXPECT_EQ(At(fields, 0, 0), (Rgb8{0, 255, 0}));
 }
 
-TEST(DibDecode, TopDownRowsAreDeliveredBottomUpWithPositiveHeight)
+TEST(Dib, TopDownRowsAreDeliveredBottomUpWithPositiveHeight)
 {
     // File row 0 of a top-down picture is its top row.
     const Bytes pixels = PackRows(3, 4, 24, [](int x, int row) {
@@ -337,7 +336,7 @@ TEST(DibDecode, TopDownRowsAreDeliveredBottomUpWithPositiveHeight)
             EXPECT_EQ(At(image, x, row), Pattern(x, 3 - row)) << x << "," << row;
 }
 
-TEST(DibDecode, BitFieldsWidenEveryChannelToFullRange)
+TEST(Dib, BitFieldsWidenEveryChannelToFullRange)
 {
     Bytes masks565;
     Put32(masks565, 0xF800);
@@ -363,7 +362,7 @@ TEST(DibDecode, BitFieldsWidenEveryChannelToFullRange)
     EXPECT_EQ(At(swapped, 0, 0), (Rgb8{0x11, 0x00, 0x30}));
 }
 
-TEST(DibDecode, Rle8FollowsRunsAbsoluteRunsAndEscapes)
+TEST(Dib, Rle8FollowsRunsAbsoluteRunsAndEscapes)
 {
     std::vector<Rgb8> entries(4);
     for (int i = 0; i < 4; ++i)
@@ -385,7 +384,7 @@ TEST(DibDecode, Rle8FollowsRunsAbsoluteRunsAndEscapes)
             EXPECT_EQ(At(image, x, row), expected[row][x]) << x << "," << row;
 }
 
-TEST(DibDecode, Rle4AlternatesNibblesInRunsAndAbsoluteRuns)
+TEST(Dib, Rle4AlternatesNibblesInRunsAndAbsoluteRuns)
 {
     std::vector<Rgb8> entries(16, kBlack);
     for (int i = 0; i < 8; ++i)
@@ -403,7 +402,7 @@ TEST(DibDecode, Rle4AlternatesNibblesInRunsAndAbsoluteRuns)
 }
 
 // Bad inputs, each refused with the status its message comes from and no image.
-TEST(DibDecode, RefusesMalformedFiles)
+TEST(Dib, RefusesMalformedFiles)
 {
     const Bytes palette2 = Palette4({kColours[0], kColours[1]});
     const Bytes row24 = PackRows(4, 2, 24, [](int, int) { return 0x123456u; });
@@ -463,7 +462,7 @@ TEST(DibDecode, RefusesMalformedFiles)
         EXPECT_EQ(Decode(test.bytes).status, test.expected) << test.name;
 }
 
-TEST(DibDecode, RunsAndDeltasThatLeaveThePictureAreClipped)
+TEST(Dib, RunsAndDeltasThatLeaveThePictureAreClipped)
 {
     const Bytes palette2 = Palette4({kColours[0], kColours[1]});
     // A 255-pixel run on a 2-pixel row, a delta far below the picture, and a stream with no
@@ -483,7 +482,7 @@ TEST(DibDecode, RunsAndDeltasThatLeaveThePictureAreClipped)
     }
 }
 
-TEST(DibColorCount, FollowsHeaderKindColoursUsedAndBitCount)
+TEST(Dib, ColorCountFollowsHeaderKindColoursUsedAndBitCount)
 {
     struct Case
     {
@@ -510,7 +509,7 @@ TEST(DibColorCount, FollowsHeaderKindColoursUsedAndBitCount)
 // The shared BMP corpus
 // ---------------------------------------------------------------------------------------------
 
-TEST(DibCorpus, GoodFilesMatchTheirReferencePictures)
+TEST(Dib, CorpusGoodFilesMatchTheirReferencePictures)
 {
     // File -> reference picture, as the suite's own index pairs them; null: a header the reader
     // does not take (v4 and v5), refused as an unknown format.
@@ -562,7 +561,7 @@ TEST(DibCorpus, GoodFilesMatchTheirReferencePictures)
     }
 }
 
-TEST(DibCorpus, BadFilesAreRefusedOrDecodedWithinBounds)
+TEST(Dib, CorpusBadFilesAreRefusedOrDecodedWithinBounds)
 {
     // Those with one right answer; the others may be refused or decoded.
     const std::vector<std::pair<std::string, DibStatus>> known = {
@@ -597,28 +596,6 @@ TEST(DibCorpus, BadFilesAreRefusedOrDecodedWithinBounds)
 
 namespace {
 
-// Collects what MessageBoxA shows while alive.
-class MessageCapture
-{
-public:
-    MessageCapture()
-    {
-        SetReportSink([this](ReportKind kind, const std::string& text, const std::string& caption) {
-            if (kind != ReportKind::MessageBox)
-                return;
-            m_texts.push_back(text);
-            m_captions.push_back(caption);
-        });
-    }
-    ~MessageCapture() { SetReportSink(nullptr); }
-    const std::vector<std::string>& Texts() const { return m_texts; }
-    const std::vector<std::string>& Captions() const { return m_captions; }
-
-private:
-    std::vector<std::string> m_texts;
-    std::vector<std::string> m_captions;
-};
-
 Bytes Small24Bit()
 {
     return WithFileHeader(InfoHeader({2, 2, 1, 24, 0, 0}), {}, PackRows(2, 2, 24, [](int x, int row) {
@@ -628,7 +605,7 @@ Bytes Small24Bit()
 
 } // namespace
 
-TEST(DibFile, EachFailedReadShowsExactlyItsMessage)
+TEST(Dib, EachFailedFileReadShowsExactlyItsMessage)
 {
     ScopedTempDir dir;
     Bytes reallyBig;
@@ -654,7 +631,7 @@ TEST(DibFile, EachFailedReadShowsExactlyItsMessage)
     for (const Case& test : cases)
     {
         ASSERT_TRUE(WriteTestFile(test.file, test.bytes));
-        MessageCapture capture;
+        MessageRecorder capture;
         RgbImage* image = LoadDibImage(test.file);
         if (test.message == nullptr)
         {
@@ -672,10 +649,10 @@ TEST(DibFile, EachFailedReadShowsExactlyItsMessage)
     }
 }
 
-TEST(DibFile, MissingFileGivesNothingAndNoMessage)
+TEST(Dib, MissingFileGivesNothingAndNoMessage)
 {
     ScopedTempDir dir;
-    MessageCapture capture;
+    MessageRecorder capture;
     EXPECT_EQ(LoadDibImage("no-such-file.bmp"), nullptr);
     EXPECT_EQ(LoadDibImage(nullptr), nullptr);
     EXPECT_TRUE(capture.Texts().empty());
@@ -689,22 +666,7 @@ TEST(DibFile, MissingFileGivesNothingAndNoMessage)
 // The GL texture
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// The texture's level 0 as packed RGB rows, bottom row first.
-Bytes TextureRgb(int width, int height)
-{
-    Bytes rgb(static_cast<size_t>(width) * height * 3);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    glPopClientAttrib();
-    return rgb;
-}
-
-} // namespace
-
-TEST(DibTexture, UploadsOddWidthsUnskewedAndRestoresUnpackAlignment)
+TEST(Dib, TextureUploadsOddWidthsUnskewedAndRestoresUnpackAlignment)
 {
     ASSERT_TRUE(GlTestContext::Create(32, 32));
     ScopedTempDir dir;
@@ -718,63 +680,56 @@ TEST(DibTexture, UploadsOddWidthsUnskewedAndRestoresUnpackAlignment)
 
     const unsigned int texture = LoadBitmapTexture("odd.bmp");
     ASSERT_NE(texture, 0u);
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 8);
+    EXPECT_EQ(GetInt(GL_UNPACK_ALIGNMENT), 8);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), texture);
-    GLint width = 0, height = 0, minFilter = 0, magFilter = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(width, 5);
-    EXPECT_EQ(height, 3);
-    EXPECT_EQ(minFilter, GL_LINEAR);
-    EXPECT_EQ(magFilter, GL_LINEAR);
+    EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), texture);
+    const TextureState state = ReadTexture(texture);
+    EXPECT_EQ(state.width, 5);
+    EXPECT_EQ(state.height, 3);
+    EXPECT_EQ(state.minFilter, GL_LINEAR);
+    EXPECT_EQ(state.magFilter, GL_LINEAR);
 
-    const Bytes rgb = TextureRgb(5, 3);
+    const Bytes rgb = ReadTexels(texture, GL_RGB);
     for (int row = 0; row < 3; ++row)
         for (int x = 0; x < 5; ++x)
         {
             const uint8_t* texel = &rgb[(static_cast<size_t>(row) * 5 + x) * 3];
             EXPECT_EQ((Rgb8{texel[0], texel[1], texel[2]}), Pattern(x, row)) << x << "," << row;
         }
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
     GLuint name = texture;
     glDeleteTextures(1, &name);
 }
 
-TEST(DibTexture, TopDownFileMakesAnUprightTexture)
+TEST(Dib, TopDownFileMakesAnUprightTexture)
 {
     ASSERT_TRUE(GlTestContext::Create(32, 32));
     const unsigned int texture = LoadBitmapTexture(Corpus("g/pal8topdown.bmp").c_str());
     ASSERT_NE(texture, 0u);
-    const Bytes fromTopDown = TextureRgb(127, 64);
+    const Bytes fromTopDown = ReadTexels(texture, GL_RGB);
+    EXPECT_EQ(fromTopDown.size(), 127u * 64u * 3u);
     GLuint name = texture;
     glDeleteTextures(1, &name);
 
     // The same picture stored bottom-up gives the same texels.
     const unsigned int reference = LoadBitmapTexture(Corpus("g/pal8.bmp").c_str());
     ASSERT_NE(reference, 0u);
-    EXPECT_TRUE(TextureRgb(127, 64) == fromTopDown);
+    EXPECT_TRUE(ReadTexels(reference, GL_RGB) == fromTopDown);
     name = reference;
     glDeleteTextures(1, &name);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
 }
 
-TEST(DibTexture, FilesThatCannotBeLoadedGiveNoTexture)
+TEST(Dib, FilesThatCannotBeLoadedGiveNoTexture)
 {
     ASSERT_TRUE(GlTestContext::Create(32, 32));
     ScopedTempDir dir;
     ASSERT_TRUE(WriteTestFile("empty.bmp", {}));
-    MessageCapture capture;
+    MessageRecorder capture;
     EXPECT_EQ(LoadBitmapTexture("missing.bmp"), 0u);
     EXPECT_TRUE(capture.Texts().empty());
     EXPECT_EQ(LoadBitmapTexture("empty.bmp"), 0u);
     EXPECT_EQ(capture.Texts().size(), 1u);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
 }

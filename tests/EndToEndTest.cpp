@@ -19,7 +19,7 @@ std::string Demo(const std::string& arguments)
     return "'" + DemoBinary() + "' " + arguments;
 }
 
-TEST(CommandLine, HelpVersionAndBadOptions)
+TEST(Main, HelpVersionAndBadOptions)
 {
     std::string output;
     EXPECT_EQ(RunCommand(Demo("--help"), &output), 0);
@@ -60,7 +60,7 @@ TEST(CommandLine, HelpVersionAndBadOptions)
     }
 }
 
-TEST(CommandLine, InvalidScriptIsReportedWithFileAndLine)
+TEST(Main, InvalidScriptIsReportedWithFileAndLine)
 {
     ScopedTempDir dir;
     WriteTestFile("bad.txt", {'0', ' ', 's', 't', 'a', 'r', 't', ' ', 'C', 'L', 'E', 'A', 'R', ' ', '0', '\n',

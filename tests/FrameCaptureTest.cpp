@@ -58,7 +58,7 @@ std::vector<uint8_t> UprightRgba(int width, int height, int seed)
     return rgba;
 }
 
-TEST(CapturePng, BottomUpRowsGiveTheUprightPictureWithEveryCompression)
+TEST(Capture, PngFromBottomUpRowsIsUprightWithEveryCompression)
 {
     ScopedTempDir dir;
     const int width = 37;
@@ -92,7 +92,7 @@ TEST(CapturePng, BottomUpRowsGiveTheUprightPictureWithEveryCompression)
     EXPECT_TRUE(ReadTestFile("upright.png") == ReadTestFile("bottomup.png"));
 }
 
-TEST(CapturePng, TheDirectorySinkWritesEveryFrameUprightAndHandsItsBuffersBack)
+TEST(Capture, DirectorySinkWritesEveryFrameUprightAndHandsItsBuffersBack)
 {
     ScopedTempDir dir;
     const int width = 20;
@@ -118,7 +118,7 @@ TEST(CapturePng, TheDirectorySinkWritesEveryFrameUprightAndHandsItsBuffersBack)
     EXPECT_EQ(sink->SpareBuffer().size(), static_cast<size_t>(width) * height * 4);
 }
 
-TEST(CaptureQueue, LargeFramesWaitInFewerNumbers)
+TEST(Capture, LargeFramesWaitInFewerNumbers)
 {
     EXPECT_EQ(FramesToQueue(640, 480, 4), 4u);
     EXPECT_EQ(FramesToQueue(1920, 1080, 4), 3u);
@@ -128,7 +128,7 @@ TEST(CaptureQueue, LargeFramesWaitInFewerNumbers)
     EXPECT_EQ(FramesToQueue(0, 0, 0), 1u);
 }
 
-TEST(CaptureVideo, RowsAreSentLastFirstSoTheVideoIsUpright)
+TEST(Capture, VideoRowsAreSentLastFirstSoTheVideoIsUpright)
 {
     if (FindProgram("ffmpeg").empty())
         GTEST_SKIP() << "ffmpeg is not installed";
@@ -201,7 +201,7 @@ std::vector<std::vector<uint8_t>> ReadFrames(ReadbackMode mode, int count, bool*
     return frames;
 }
 
-TEST(CaptureReadback, PixelBuffersAndDirectReadsGiveTheSameFramesInOrder)
+TEST(FrameReadback, PixelBuffersAndDirectReadsGiveTheSameFramesInOrder)
 {
     ASSERT_TRUE(GlTestContext::Create(24, 16));
     bool pixelBuffers = false;
@@ -219,7 +219,7 @@ TEST(CaptureReadback, PixelBuffersAndDirectReadsGiveTheSameFramesInOrder)
     }
 }
 
-TEST(CaptureReadback, AutomaticReadsDirectlyOnACpuRenderer)
+TEST(FrameReadback, AutomaticReadsDirectlyOnACpuRenderer)
 {
     ASSERT_TRUE(GlTestContext::Create(8, 8));
     const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));

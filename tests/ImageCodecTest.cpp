@@ -1,9 +1,14 @@
 // The image codecs against files made by other tools (shared corpora), hand-made TGA variants
-// the corpora lack, tables of damaged input, and PNG and file round trips.
+// the corpora lack, tables of damaged input, and PNG and file round trips. Where libjpeg and
+// libpng exist (Linux), plain decodes and encodes through them are the independent references;
+// the Windows build has neither, and its JPEG decoder rounds on its own (its frames are compared
+// with the Linux build's in CI).
 #include <gtest/gtest.h>
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 #include <jpeglib.h>
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -57,7 +62,7 @@ std::string Corpus(const std::string& name) { return SharedDir() + "/corpora/" +
 // TGA
 // ---------------------------------------------------------------------------------------------
 
-TEST(ImageCodecTga, CorpusFilesMatchTheirPngReferences)
+TEST(ImageCodec, TgaCorpusFilesMatchTheirPngReferences)
 {
     int checked = 0;
     for (const auto& entry : fs::directory_iterator(Corpus("tga")))
@@ -119,7 +124,7 @@ Bytes Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t 
     return bytes;
 }
 
-TEST(ImageCodecTga, DecodesLayoutsTheCorpusLacks)
+TEST(ImageCodec, TgaDecodesLayoutsTheCorpusLacks)
 {
     struct Case
     {
@@ -172,7 +177,7 @@ TEST(ImageCodecTga, DecodesLayoutsTheCorpusLacks)
     }
 }
 
-TEST(ImageCodecTga, RefusesMalformedFiles)
+TEST(ImageCodec, TgaRefusesMalformedFiles)
 {
     const Bytes pixel = {1, 2, 3};
     const TgaMap twoEntries = {1, 0, 2, 24};
@@ -233,7 +238,7 @@ TEST(ImageCodecTga, RefusesMalformedFiles)
 
 // Cutting a real file anywhere inside its pixel data must be refused; a cut after the pixel
 // data (in the trailing footer) may decode, but then to the same picture.
-TEST(ImageCodecTga, EveryPrefixIsRefusedOrComplete)
+TEST(ImageCodec, TgaEveryPrefixIsRefusedOrComplete)
 {
     for (const char* name : {"tga/200x32_p_bl_rle.tga", "tga/200x32_la_tl_raw.tga"})
     {
@@ -263,6 +268,7 @@ TEST(ImageCodecTga, EveryPrefixIsRefusedOrComplete)
 // JPEG
 // ---------------------------------------------------------------------------------------------
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 // An independent plain libjpeg decode, top row first, components as stored (1 or 3).
 bool ReferenceJpeg(const std::string& path, int* width, int* height, int* components, Bytes* pixels)
 {
@@ -290,8 +296,9 @@ bool ReferenceJpeg(const std::string& path, int* width, int* height, int* compon
     std::fclose(file);
     return true;
 }
+#endif
 
-TEST(ImageCodecJpeg, CorpusFilesDecodeUpsideDownToRgb)
+TEST(ImageCodec, JpegCorpusFilesDecodeUpsideDownToRgb)
 {
     struct Case
     {
@@ -313,6 +320,7 @@ TEST(ImageCodecJpeg, CorpusFilesDecodeUpsideDownToRgb)
         ASSERT_EQ(image.channels, 3);
         ASSERT_EQ(image.pixels.size(), size_t(c.width) * c.height * 3);
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
         int width = 0, height = 0, components = 0;
         Bytes reference;
         ASSERT_TRUE(ReferenceJpeg(Corpus(c.name), &width, &height, &components, &reference));
@@ -330,11 +338,21 @@ TEST(ImageCodecJpeg, CorpusFilesDecodeUpsideDownToRgb)
                     const int got = image.pixels[(size_t(height - 1 - y) * width + x) * 3 + ch];
                     ASSERT_EQ(got, want) << "at (" << x << ", " << y << ") channel " << ch;
                 }
+#else
+        // No reference decoder: not a flat picture, and a grey one stays grey.
+        const auto [low, high] = std::minmax_element(image.pixels.begin(), image.pixels.end());
+        EXPECT_GT(*high - *low, 100);
+        for (size_t p = 0; c.grey && p < image.pixels.size(); p += 3)
+        {
+            ASSERT_EQ(image.pixels[p], image.pixels[p + 1]) << p;
+            ASSERT_EQ(image.pixels[p], image.pixels[p + 2]) << p;
+        }
+#endif
     }
 }
 
 // Orientation checked against a picture of our own: red on top, blue below.
-TEST(ImageCodecJpeg, FirstRowIsTheBottomOfThePicture)
+TEST(ImageCodec, JpegFirstRowIsTheBottomOfThePicture)
 {
     ScopedTempDir dir;
     ASSERT_TRUE(WriteTestJpeg("split.jpg", 16, 16, [](int, int y) {
@@ -368,7 +386,7 @@ Bytes WithJpegSize(Bytes bytes, int width, int height)
     return bytes;
 }
 
-TEST(ImageCodecJpeg, RefusesDamagedFiles)
+TEST(ImageCodec, JpegRefusesDamagedFiles)
 {
     const Bytes original = Load(Corpus("jpeg/testorig.jpg"));
     const Bytes progressive = Load(Corpus("jpeg/progressive_test.jpg"));
@@ -404,7 +422,7 @@ TEST(ImageCodecJpeg, RefusesDamagedFiles)
 }
 
 // Stray bytes between the last scan and the end marker come after every pixel is known.
-TEST(ImageCodecJpeg, AcceptsStrayBytesAfterTheLastScan)
+TEST(ImageCodec, JpegAcceptsStrayBytesAfterTheLastScan)
 {
     const Bytes original = Load(Corpus("jpeg/testorig.jpg"));
     ASSERT_EQ(original[original.size() - 2], 0xFF);
@@ -423,7 +441,7 @@ TEST(ImageCodecJpeg, AcceptsStrayBytesAfterTheLastScan)
 // PNG and files
 // ---------------------------------------------------------------------------------------------
 
-TEST(ImageCodecPng, WriteThenReadKeepsColoursAndDropsAlpha)
+TEST(ImageCodec, PngWriteThenReadKeepsColoursAndDropsAlpha)
 {
     ScopedTempDir dir;
     const int width = 7;
@@ -452,6 +470,7 @@ TEST(ImageCodecPng, WriteThenReadKeepsColoursAndDropsAlpha)
     }
 }
 
+#if ZARNOVELT_TEST_REFERENCE_CODECS
 // Writes raw samples (packed as the PNG format stores them) through plain libpng.
 void WriteRawPng(const std::string& path, int width, int height, int colourType, int bitDepth,
                  bool interlaced, const std::vector<Bytes>& rows,
@@ -481,7 +500,7 @@ void WriteRawPng(const std::string& path, int width, int height, int colourType,
     std::fclose(file);
 }
 
-TEST(ImageCodecPng, ReadsEveryLayoutAsRgba8)
+TEST(ImageCodec, PngReadsEveryLayoutAsRgba8)
 {
     // Palette, grey and 8-bit RGB(A) files are covered by the TGA references above; these are
     // the layouts they lack.
@@ -525,8 +544,9 @@ TEST(ImageCodecPng, ReadsEveryLayoutAsRgba8)
         EXPECT_EQ(rgba, c.rgba);
     }
 }
+#endif
 
-TEST(ImageCodecPng, FailuresAreReported)
+TEST(ImageCodec, PngFailuresAreReported)
 {
     ScopedTempDir dir;
     const Bytes bgra(4 * 4 * 4, 128);
@@ -551,7 +571,7 @@ TEST(ImageCodecPng, FailuresAreReported)
     EXPECT_FALSE(error.empty());
 }
 
-TEST(ImageCodecFiles, ReadWholeFile)
+TEST(ImageCodec, ReadWholeFile)
 {
     ScopedTempDir dir;
     Bytes bytes = {1, 2, 3};

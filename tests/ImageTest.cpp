@@ -8,63 +8,42 @@
 #include <cmath>
 #include <string>
 
-#include "FlatEffectChecks.h"
-#include "GlTestContext.h"
-#include "TestFiles.h"
-
-using namespace FlatChecks;
+#include "EffectFixture.h"
 
 namespace
 {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr double kLogoDistance = 16.0;
 constexpr double kCard1Distance = 13.5;
 constexpr double kCard2Distance = 16.0;
 
-// Left half one colour, right half another.
-PixelFunction Halves(Rgb8 left, Rgb8 right)
-{
-    return [=](int x, int) { return x < 8 ? left : right; };
-}
-
-class ImageTest : public ::testing::Test
+class Image : public EffectTest<CImageEffect>
 {
 protected:
+    Image() : EffectTest(320, 240) {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_image.jpg", 16, 16, Halves({255, 0, 0}, {0, 0, 0})));
-        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_mask.jpg", 16, 16, Halves({0, 0, 0}, {255, 255, 255})));
+        ASSERT_NO_FATAL_FAILURE(EffectTest::SetUp());
+        // The logo: red left half, cut where its mask is black.
+        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_image.jpg", 16, 16, LeftRight({255, 0, 0}, {0, 0, 0}, 8)));
+        ASSERT_TRUE(WriteTestJpeg("images/i_hp_glow_mask.jpg", 16, 16, LeftRight({0, 0, 0}, {255, 255, 255}, 8)));
         // Clamped edges fade into the border colour over half a texel: many texels keep that
         // fade within a pixel or two of the card's edges.
         ASSERT_TRUE(WriteTestJpeg("images/i_greetings_01.jpg", 64, 64, Solid(255, 255, 255)));
         ASSERT_TRUE(WriteTestJpeg("images/i_greetings_02.jpg", 64, 64, Solid(0, 255, 0)));
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
-        m_effect.Prepare();
-    }
-
-    void TearDown() override { m_effect.End(); }
-
-    void Send(const char* name, int value)
-    {
-        std::string copy = name;
-        m_effect.ReceiveInt(copy.data(), value, 0);
+        ASSERT_NO_FATAL_FAILURE(Start());
     }
 
     // True when the pixel at (x, y) is lit (the card's colour added to a black frame).
     static bool Covered(double x, double y)
     {
-        const Rgba pixel = GlTestContext::Pixel(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+        const Rgba pixel = PixelAt({x, y, 0});
         return pixel.r + pixel.g + pixel.b > 300;
     }
-
-    ScopedTempDir m_dir;
-    CImageEffect m_effect;
 };
 
-TEST_F(ImageTest, ParameterNameAloneChoosesThePicture)
+TEST_F(Image, ParameterNameAloneChoosesThePicture)
 {
     EXPECT_EQ(m_effect.m_image, CImageEffect::kLogo);
     Send("GREETZ2", 0);
@@ -83,12 +62,12 @@ TEST_F(ImageTest, ParameterNameAloneChoosesThePicture)
         EXPECT_EQ(m_effect.m_image, CImageEffect::kGreetings1) << other;
     }
     // The choice survives End and Prepare.
-    m_effect.End();
-    m_effect.Prepare();
+    End();
+    Prepare();
     EXPECT_EQ(m_effect.m_image, CImageEffect::kGreetings1);
 }
 
-TEST_F(ImageTest, SwayIsZeroAtStartSmallAfterwardsAndBounded)
+TEST_F(Image, SwayIsZeroAtStartSmallAfterwardsAndBounded)
 {
     EXPECT_EQ(CImageEffect::CornerSway(0), 0.0f);
     EXPECT_EQ(CImageEffect::CardDrift(0), 0.0f);
@@ -101,22 +80,22 @@ TEST_F(ImageTest, SwayIsZeroAtStartSmallAfterwardsAndBounded)
     }
 }
 
-TEST_F(ImageTest, SecondGreetingsRunsOffBothSides)
+TEST_F(Image, SecondGreetingsRunsOffBothSides)
 {
     Send("GREETZ2", 0);
-    m_effect.RenderFrame(0);
+    Render(0);
     SaveFrame("image_greetings2_t0");
 
     // 20 units wide at depth 16, where a 4:3 view spans about +-8.84: both side columns are
     // covered. Its rows are 4/6.627 of the half-height either side of the centre.
     const double top = ScreenY(4.0, kCard2Distance);
     const double bottom = ScreenY(-4.0, kCard2Distance);
-    EXPECT_NEAR(top - kHeight / 2.0, kHeight / 2.0 * 4.0 / 6.627, 0.1);
-    const Rgba green{0, 255, 0, 255};
-    const Rgba black{0, 0, 0, 0};
-    for (int x : {0, kWidth / 2, kWidth - 1})
+    EXPECT_NEAR(top - Height() / 2.0, Height() / 2.0 * 4.0 / 6.627, 0.1);
+    const Rgb green{0, 255, 0};
+    const Rgb black{0, 0, 0};
+    for (int x : {0, Width() / 2, Width() - 1})
     {
-        EXPECT_TRUE(PixelNear(x, kHeight / 2, green, 8));
+        EXPECT_TRUE(PixelNear(x, Height() / 2, green, 8));
         EXPECT_TRUE(PixelNear(x, static_cast<int>(top) - 3, green, 8));
         EXPECT_TRUE(PixelNear(x, static_cast<int>(bottom) + 3, green, 8));
         EXPECT_TRUE(PixelNear(x, static_cast<int>(top) + 2, black, 0));
@@ -124,20 +103,20 @@ TEST_F(ImageTest, SecondGreetingsRunsOffBothSides)
     }
 }
 
-TEST_F(ImageTest, FirstGreetingsCornersSwayAndTheCardDrifts)
+TEST_F(Image, FirstGreetingsCornersSwayAndTheCardDrifts)
 {
     Send("GREETZ1", 0);
 
     // At t = 0 the card is the rectangle (-6, -4)..(6, 4) at depth 13.5.
-    m_effect.RenderFrame(0);
+    Render(0);
     SaveFrame("image_greetings1_t0");
-    const double mid = kHeight / 2.0;
+    const double mid = Height() / 2.0;
     EXPECT_TRUE(Covered(ScreenX(6.0, kCard1Distance) - 2, mid));
     EXPECT_FALSE(Covered(ScreenX(6.0, kCard1Distance) + 2, mid));
     EXPECT_TRUE(Covered(ScreenX(-6.0, kCard1Distance) + 2, mid));
     EXPECT_FALSE(Covered(ScreenX(-6.0, kCard1Distance) - 2, mid));
-    EXPECT_TRUE(Covered(kWidth / 2.0, ScreenY(4.0, kCard1Distance) - 2));
-    EXPECT_FALSE(Covered(kWidth / 2.0, ScreenY(4.0, kCard1Distance) + 2));
+    EXPECT_TRUE(Covered(Width() / 2.0, ScreenY(4.0, kCard1Distance) - 2));
+    EXPECT_FALSE(Covered(Width() / 2.0, ScreenY(4.0, kCard1Distance) + 2));
 
     // Near t = 2965 ms the sway is near +0.49 and the drift near -0.5: the whole card moves
     // left, the lower left corner moves in and the upper right corner moves down.
@@ -146,8 +125,8 @@ TEST_F(ImageTest, FirstGreetingsCornersSwayAndTheCardDrifts)
     const double drift = 0.2 * std::sin(t / 100.0) + 0.3 * std::sin(t / 70.0);
     ASSERT_GT(w, 0.45);
     ASSERT_LT(drift, -0.45);
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(t);
+    ResetFrame();
+    Render(t);
     SaveFrame("image_greetings1_t2965");
 
     const double right = ScreenX(drift + 6.0, kCard1Distance);
@@ -167,33 +146,31 @@ TEST_F(ImageTest, FirstGreetingsCornersSwayAndTheCardDrifts)
     EXPECT_TRUE(Covered(ScreenX(drift - 5.8, kCard1Distance), ScreenY(3.8, kCard1Distance)));
 }
 
-TEST_F(ImageTest, LogoIsCutWithItsMaskThenAdded)
+TEST_F(Image, LogoIsCutWithItsMaskThenAdded)
 {
     // A coloured frame underneath: the mask's black half cuts it away and the logo's red half
     // fills the hole; under the white half the frame stays, plus the logo's black.
-    glClearColor(128.0f / 255.0f, 64.0f / 255.0f, 200.0f / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    m_effect.RenderFrame(0);
+    FillFrame({128, 64, 200});
+    Render(0);
     SaveFrame("image_logo");
 
     const int leftQuarter = static_cast<int>(ScreenX(-3.0, kLogoDistance));
     const int rightQuarter = static_cast<int>(ScreenX(3.0, kLogoDistance));
     const int outside = static_cast<int>(ScreenX(-7.0, kLogoDistance));
-    const int row = kHeight / 2;
-    EXPECT_TRUE(PixelNear(leftQuarter, row, Rgba{255, 0, 0, 255}, 10));
-    EXPECT_TRUE(PixelNear(rightQuarter, row, Rgba{128, 64, 200, 255}, 3));
-    EXPECT_TRUE(PixelNear(outside, row, Rgba{128, 64, 200, 255}, 0));
-    EXPECT_TRUE(PixelNear(leftQuarter, static_cast<int>(ScreenY(4.0, kLogoDistance)) + 2,
-                          Rgba{128, 64, 200, 255}, 0));
+    const int row = Height() / 2;
+    EXPECT_TRUE(PixelNear(leftQuarter, row, {255, 0, 0}, 10));
+    EXPECT_TRUE(PixelNear(rightQuarter, row, {128, 64, 200}, 3));
+    EXPECT_TRUE(PixelNear(outside, row, {128, 64, 200}, 0));
+    EXPECT_TRUE(PixelNear(leftQuarter, static_cast<int>(ScreenY(4.0, kLogoDistance)) + 2, {128, 64, 200}, 0));
 
     // Over black the mask pass leaves black and the image pass shows the logo unchanged.
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(5000);
-    EXPECT_TRUE(PixelNear(leftQuarter, row, Rgba{255, 0, 0, 255}, 10));
-    EXPECT_TRUE(PixelNear(rightQuarter, row, Rgba{0, 0, 0, 255}, 3));
+    ResetFrame();
+    Render(5000);
+    EXPECT_TRUE(PixelNear(leftQuarter, row, {255, 0, 0}, 10));
+    EXPECT_TRUE(PixelNear(rightQuarter, row, {0, 0, 0}, 3));
 }
 
-TEST_F(ImageTest, PopRestoresEnablesAndLeavesHalfAlphaWhite)
+TEST_F(Image, PopRestoresEnablesAndLeavesHalfAlphaWhite)
 {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -201,8 +178,7 @@ TEST_F(ImageTest, PopRestoresEnablesAndLeavesHalfAlphaWhite)
     glShadeModel(GL_FLAT);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
 
-    m_effect.RenderFrame(0);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    Render(0);
 
     EXPECT_TRUE(IsOn(GL_DEPTH_TEST));
     EXPECT_TRUE(IsOn(GL_LIGHTING));
@@ -213,20 +189,17 @@ TEST_F(ImageTest, PopRestoresEnablesAndLeavesHalfAlphaWhite)
 
     EXPECT_EQ(GetInt(GL_SHADE_MODEL), GL_SMOOTH);
     EXPECT_EQ(GetInt(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[1], 1.0f);
     EXPECT_FLOAT_EQ(colour[3], 0.5f);
     // The logo image was bound last.
     EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_effect.m_textures[0]));
-    GLdouble modelView[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    EXPECT_DOUBLE_EQ(modelView[14], -16.0);
+    EXPECT_DOUBLE_EQ(ReadMatrix(GL_MODELVIEW_MATRIX)[14], -16.0);
 
     Send("GREETZ1", 0);
-    m_effect.RenderFrame(1000);
+    Render(1000);
     EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_effect.m_textures[2]));
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    const Matrix4 modelView = ReadMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_NEAR(modelView[12], CImageEffect::CardDrift(1000), 1e-6);
     EXPECT_DOUBLE_EQ(modelView[14], -13.5);
 }

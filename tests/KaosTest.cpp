@@ -12,30 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "EyeProbe.h"
-#include "GlTestContext.h"
-#include "api/Library.h"
-#include "TestFiles.h"
-
-using EyeProbe::PixelNear;
-using EyeProbe::PixelOf;
-using EyeProbe::PixelPoint;
+#include "EffectFixture.h"
+#include "KaosPictures.h"
 
 namespace
 {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr int kTolerance = 8;
-
-const char* const kTextureFiles[kKaosTextureCount] = {
-    "kaos/k_loudspeaker_l_image.jpg", "kaos/k_loudspeaker_l_mask.jpg", "kaos/k_loudspeaker_r_image.jpg",
-    "kaos/k_loudspeaker_r_mask.jpg",  "kaos/k_quillmarsh_glow_02_image.jpg",
-    "kaos/k_quillmarsh_glow_02_mask.jpg", "kaos/k_fuckhouse_image.jpg", "kaos/k_fuckhouse_mask.jpg",
-    "kaos/k_fuckhouse_outershape.jpg", "kaos/k_bitch_image.jpg", "kaos/k_bitch_mask.jpg",
-    "kaos/k_tcube_image.jpg",         "kaos/k_tcube_env.jpg", "kaos/k_head_image.jpg",
-    "kaos/k_head_mask.jpg",
-};
 
 using TextureColours = std::array<Rgb8, kKaosTextureCount>;
 
@@ -110,66 +93,33 @@ void Write(CKaosEffect& e, const KaosSwitches& s)
     e.m_headLevel = s.headLevel;
 }
 
-void Send(CKaosEffect& effect, const char* name, int value)
-{
-    std::string copy = name;
-    effect.ReceiveInt(copy.data(), value, 0);
-}
-
-GLint GetInt(GLenum what)
-{
-    GLint value[4] = {0, 0, 0, 0};
-    glGetIntegerv(what, value);
-    return value[0];
-}
-
-bool IsOn(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
-
-void ClearTo(int r, int g, int b)
-{
-    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-PixelPoint At(double x, double y, double z) { return PixelOf(x, y, z, kWidth, kHeight); }
-
-class KaosTest : public ::testing::Test
+class Kaos : public EffectTest<CKaosEffect>
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight)); }
-
-    void TearDown() override
-    {
-        if (m_prepared)
-            m_effect.End();
-        Library().options.noExtensions = false;
-        EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
-    }
+    Kaos() : EffectTest(320, 240) {}
 
     // Writes the fifteen pictures, then Init and Prepare.
-    void Start(const TextureColours& colours = DefaultColours())
+    void StartWith(const TextureColours& colours = DefaultColours())
     {
         for (int i = 0; i < kKaosTextureCount; ++i)
         {
             const Rgb8 c = colours[i];
-            ASSERT_TRUE(WriteTestJpeg(kTextureFiles[i], 16, 16, Solid(c.r, c.g, c.b)));
+            ASSERT_TRUE(WriteTestJpeg(kKaosPictureFiles[i], 16, 16, Solid(c.r, c.g, c.b)));
         }
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
+        ASSERT_EQ(Init(), 0);
         for (unsigned int id : m_effect.m_textures)
             ASSERT_NE(id, 0u);
-        m_effect.Prepare();
-        m_prepared = true;
+        Prepare();
     }
 
     void AllOff()
     {
         for (const char* name : {"SL", "SR", "QLG", "FH", "HAMMER", "TCUBE", "HEAD"})
-            Send(m_effect, name, 0);
+            Send(name, 0);
     }
 
-    ScopedTempDir m_dir;
-    CKaosEffect m_effect;
-    bool m_prepared = false;
+    // Where an eye-space point lands.
+    WindowPoint At(double x, double y, double z) const { return EyeToWindow(x, y, z); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -184,7 +134,7 @@ struct ParameterRow
     void (*change)(KaosSwitches&);
 };
 
-TEST(KaosParameters, EveryRowOfTheTableFromBusyAndQuietStates)
+TEST_F(Kaos, EveryRowOfTheTableFromBusyAndQuietStates)
 {
     const std::vector<ParameterRow> rows = {
         {"SL", 1, [](KaosSwitches& s) { s.showLeftSpeaker = true; }},
@@ -249,7 +199,7 @@ TEST(KaosParameters, EveryRowOfTheTableFromBusyAndQuietStates)
     EXPECT_EQ(Read(effect), busy);
 }
 
-TEST(KaosParameters, FadeArmedWhileOffThenRestartedByFhOne)
+TEST_F(Kaos, FadeArmedWhileOffThenRestartedByFhOne)
 {
     CKaosEffect effect;
     Send(effect, "FH", 2);
@@ -283,9 +233,9 @@ struct LayerRow
     int r, g, b;
 };
 
-TEST_F(KaosTest, EachLayerAloneLandsWhereItsPlacementPutsIt)
+TEST_F(Kaos, EachLayerAloneLandsWhereItsPlacementPutsIt)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     const std::vector<LayerRow> rows = {
         // Loudspeakers: 4 x 4 at z = -8, centred at x = -3 and 3.
         {"SL", "SL", 1, 0, {{-3, 0, -8, true}, {-1.2, 1.8, -8, true}, {-0.8, 0, -8, false}, {-3, 2.2, -8, false}},
@@ -317,48 +267,48 @@ TEST_F(KaosTest, EachLayerAloneLandsWhereItsPlacementPutsIt)
     for (const LayerRow& row : rows)
     {
         AllOff();
-        ClearTo(128, 128, 128);
-        Send(m_effect, row.name, row.value);
-        m_effect.RenderFrame(row.elapsed);
-        EyeProbe::SaveFrame(std::string("kaos_layer_") + row.label);
+        FillFrame({128, 128, 128});
+        Send(row.name, row.value);
+        Render(row.elapsed);
+        SaveFrame(std::string("kaos_layer_") + row.label);
         for (const Probe& probe : row.probes)
         {
             if (probe.inside)
-                EXPECT_TRUE(PixelNear(At(probe.x, probe.y, probe.z), row.r, row.g, row.b, kTolerance))
+                EXPECT_TRUE(PixelNear(At(probe.x, probe.y, probe.z), {row.r, row.g, row.b}, kTolerance))
                     << row.label << " inside at (" << probe.x << ", " << probe.y << ")";
             else
-                EXPECT_TRUE(PixelNear(At(probe.x, probe.y, probe.z), 128, 128, 128, kTolerance))
+                EXPECT_TRUE(PixelNear(At(probe.x, probe.y, probe.z), {128, 128, 128}, kTolerance))
                     << row.label << " outside at (" << probe.x << ", " << probe.y << ")";
         }
     }
 }
 
-TEST_F(KaosTest, SevenLayersTogetherDrawInTheirOrder)
+TEST_F(Kaos, SevenLayersTogetherDrawInTheirOrder)
 {
     // Black masks cut out completely, so where layers overlap the later one shows.
     const Rgb8 black = {0, 0, 0};
     TextureColours colours = {Rgb8{255, 0, 0}, black, Rgb8{0, 255, 0}, black, Rgb8{0, 0, 255}, black,
                               Rgb8{255, 255, 0}, black, Rgb8{0, 255, 255}, Rgb8{255, 0, 255}, black,
                               Rgb8{255, 255, 255}, black, Rgb8{0, 0, 255}, black};
-    Start(colours);
+    ASSERT_NO_FATAL_FAILURE(StartWith(colours));
     for (const char* name : {"SL", "SR", "QLG", "FH", "TCUBE", "HEAD"})
-        Send(m_effect, name, 1);
-    Send(m_effect, "HAMMER", 3);
-    ClearTo(128, 128, 128);
-    m_effect.RenderFrame(0);
-    EyeProbe::SaveFrame("kaos_seven_layers");
+        Send(name, 1);
+    Send("HAMMER", 3);
+    FillFrame({128, 128, 128});
+    Render(0);
+    SaveFrame("kaos_seven_layers");
 
     // Only the left, only the right loudspeaker; the glow band over the left one; the HAMMER
     // picture above everything else.
-    EXPECT_TRUE(PixelNear(At(-4, 0, -8), 255, 0, 0, kTolerance));
-    EXPECT_TRUE(PixelNear(At(4, 0, -8), 0, 255, 0, kTolerance));
-    EXPECT_TRUE(PixelNear(At(-3, 1, -8), 0, 0, 255, kTolerance));
-    EXPECT_TRUE(PixelNear(At(0, 6.5, -19), 255, 0, 255, kTolerance));
+    EXPECT_TRUE(PixelNear(At(-4, 0, -8), {255, 0, 0}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(4, 0, -8), {0, 255, 0}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(-3, 1, -8), {0, 0, 255}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(0, 6.5, -19), {255, 0, 255}, kTolerance));
     // The cube's front face (white, lit 0.84, black gloss) replaces what the flat layers drew
     // there, and the blue head is added over it.
-    EXPECT_TRUE(PixelNear(At(0, 0.3, -3), 214, 214, 255, kTolerance));
+    EXPECT_TRUE(PixelNear(At(0, 0.3, -3), {214, 214, 255}, kTolerance));
     // The corner of the view is untouched.
-    EXPECT_TRUE(PixelNear({2, 2}, 128, 128, 128, 2));
+    EXPECT_TRUE(PixelNear(2, 2, {128, 128, 128}, 2));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -374,7 +324,7 @@ struct CubeRow
     int r, g, b;
 };
 
-TEST_F(KaosTest, CubeModesWithAndWithoutExtensions)
+TEST_F(Kaos, CubeModesWithAndWithoutExtensions)
 {
     // Red base, blue environment. At t = 0 the cube sits at (0, 0.3, -3.5) turned 180 degrees
     // about y, a face squarely towards the viewer and light 0, lit 0.2 * 0.2 + 0.8 = 0.84.
@@ -386,25 +336,25 @@ TEST_F(KaosTest, CubeModesWithAndWithoutExtensions)
         {1, true, true, 214, 0, 214},
         {2, true, false, 0, 128, 0},
     };
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     for (const CubeRow& row : rows)
     {
         const std::string label = "mode " + std::to_string(row.mode) + (row.extensionsOff ? " no extensions" : "");
         // The multitexture path is decided in Prepare, on a fresh effect.
         CKaosEffect effect;
-        ASSERT_EQ(effect.Init(kWidth, kHeight), 0);
-        Library().options.noExtensions = row.extensionsOff;
-        effect.Prepare();
+        ASSERT_EQ(Init(effect), 0);
+        HideExtensions(row.extensionsOff);
+        Prepare(effect);
         EXPECT_EQ(effect.m_multitexture, !row.extensionsOff) << label;
         EXPECT_EQ(effect.m_glActiveTextureARB != nullptr, !row.extensionsOff) << label;
         Send(effect, "TCUBE", row.mode);
 
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-        ClearTo(0, 128, 0);
-        effect.RenderFrame(0);
-        EyeProbe::SaveFrame("kaos_cube_mode" + std::to_string(row.mode) + (row.extensionsOff ? "_noext" : ""));
-        EXPECT_TRUE(PixelNear(At(0, 0.3, -3), row.r, row.g, row.b, kTolerance)) << label;
-        EXPECT_TRUE(PixelNear(At(0, 1.2, -3), 0, 128, 0, 2)) << label << " above the cube";
+        ASSERT_NO_FATAL_FAILURE(ResetFrame());
+        FillFrame({0, 128, 0});
+        Render(effect, 0);
+        SaveFrame("kaos_cube_mode" + std::to_string(row.mode) + (row.extensionsOff ? "_noext" : ""));
+        EXPECT_TRUE(PixelNear(At(0, 0.3, -3), {row.r, row.g, row.b}, kTolerance)) << label;
+        EXPECT_TRUE(PixelNear(At(0, 1.2, -3), {0, 128, 0}, 2)) << label << " above the cube";
         // The texture units are as the frame found them: unit 0 active and texturing, unit 1 off.
         EXPECT_EQ(GetInt(GL_ACTIVE_TEXTURE_ARB), GL_TEXTURE0_ARB) << label;
         EXPECT_TRUE(IsOn(GL_TEXTURE_2D)) << label;
@@ -418,48 +368,48 @@ TEST_F(KaosTest, CubeModesWithAndWithoutExtensions)
             EXPECT_FALSE(IsOn(GL_TEXTURE_GEN_S)) << label << " unit 1";
             effect.m_glActiveTextureARB(GL_TEXTURE0_ARB);
         }
-        effect.End();
-        Library().options.noExtensions = false;
+        End(effect);
+        HideExtensions(false);
     }
 }
 
-TEST_F(KaosTest, MultitexturePathStaysOnceFound)
+TEST_F(Kaos, MultitexturePathStaysOnceFound)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     ASSERT_TRUE(m_effect.m_multitexture);
     // Nothing sets it back: a later Prepare without extensions keeps the path.
-    m_effect.End();
-    Library().options.noExtensions = true;
-    m_effect.Prepare();
+    End();
+    HideExtensions(true);
+    Prepare();
     EXPECT_TRUE(m_effect.m_multitexture);
 }
 
-TEST_F(KaosTest, SecondPrepareDeletesTheSupersededCubeList)
+TEST_F(Kaos, SecondPrepareDeletesTheSupersededCubeList)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     const unsigned int first = m_effect.m_cubeList;
     ASSERT_NE(first, 0u);
     EXPECT_TRUE(glIsList(first));
     // End keeps the list; the next Prepare replaces it.
-    m_effect.End();
+    End();
     EXPECT_TRUE(glIsList(first));
-    m_effect.Prepare();
+    Prepare();
     const unsigned int second = m_effect.m_cubeList;
     EXPECT_NE(second, 0u);
     EXPECT_TRUE(glIsList(second));
     EXPECT_FALSE(glIsList(first));
 }
 
-TEST_F(KaosTest, HeadMaskIsUploadedAndReleasedButNeverBound)
+TEST_F(Kaos, HeadMaskIsUploadedAndReleasedButNeverBound)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     const unsigned int headMask = m_effect.m_textures[14];
     // Every layer on: no layer binds the head mask, so it never ends up bound.
     for (const char* name : {"SL", "SR", "QLG", "FH", "HAMMER", "TCUBE", "HEAD"})
-        Send(m_effect, name, 1);
+        Send(name, 1);
     for (long t : {0L, 100L, 200L, 300L})
     {
-        m_effect.RenderFrame(t);
+        Render(t);
         EXPECT_NE(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), headMask);
     }
     // The last layer drawn, HEAD, leaves its picture bound.
@@ -470,133 +420,133 @@ TEST_F(KaosTest, HeadMaskIsUploadedAndReleasedButNeverBound)
 // Time bases
 // ---------------------------------------------------------------------------------------------
 
-TEST_F(KaosTest, FhOuterShapeRestartsWithoutTimeJumpAndPictureFadesOut)
+TEST_F(Kaos, FhOuterShapeRestartsWithoutTimeJumpAndPictureFadesOut)
 {
-    Start();
-    Send(m_effect, "FH", 1);
+    ASSERT_NO_FATAL_FAILURE(StartWith());
+    Send("FH", 1);
 
     // The marker takes the time base from the first frame, however late it comes.
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(5000);
+    FillFrame({0, 0, 0});
+    Render(5000);
     EXPECT_EQ(m_effect.m_outerShapeLevel, 0.99f);
     EXPECT_EQ(m_effect.m_fhLastTime, 5000);
     // The picture's blue with the outer shape's red at 0.99 added.
-    EXPECT_TRUE(PixelNear(At(0, 0, -16), 252, 0, 255, kTolerance));
+    EXPECT_TRUE(PixelNear(At(0, 0, -16), {252, 0, 255}, kTolerance));
 
     // 256 ms fall by one half; the next frame's shape grows by (1 - 0.49) * 7 = 3.57.
-    m_effect.RenderFrame(5256);
+    Render(5256);
     EXPECT_FLOAT_EQ(m_effect.m_outerShapeLevel, 0.49f);
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(5384);
+    FillFrame({0, 0, 0});
+    Render(5384);
     EXPECT_FLOAT_EQ(m_effect.m_outerShapeLevel, 0.24f);
-    EyeProbe::SaveFrame("kaos_fh_growing");
+    SaveFrame("kaos_fh_growing");
     // Outside the 8 x 8 picture, inside the 15.14 wide outer shape: red at 0.24.
-    EXPECT_TRUE(PixelNear(At(6, 0, -16), 61, 0, 0, kTolerance));
-    EXPECT_TRUE(PixelNear(At(6, 6, -16), 61, 0, 0, kTolerance));
-    EXPECT_TRUE(PixelNear(At(8, 0, -16), 0, 0, 0, 2));
+    EXPECT_TRUE(PixelNear(At(6, 0, -16), {61, 0, 0}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(6, 6, -16), {61, 0, 0}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(8, 0, -16), {0, 0, 0}, 2));
 
     // "FH" 1 again mid-animation: back to 0.99 at the next frame, with no jump for the 16 ms
     // that passed.
-    Send(m_effect, "FH", 1);
-    m_effect.RenderFrame(5400);
+    Send("FH", 1);
+    Render(5400);
     EXPECT_EQ(m_effect.m_outerShapeLevel, 0.99f);
     EXPECT_EQ(m_effect.m_fhLastTime, 5400);
 
     // After 507 ms the level is just below 0 and stops changing.
-    m_effect.RenderFrame(5907);
+    Render(5907);
     const float ended = m_effect.m_outerShapeLevel;
     EXPECT_LE(ended, 0.0f);
     EXPECT_GT(ended, -0.001f);
-    m_effect.RenderFrame(6500);
+    Render(6500);
     EXPECT_EQ(m_effect.m_outerShapeLevel, ended);
     EXPECT_EQ(m_effect.m_fhLevel, 1.0f);
 
     // "FH" 2: the picture falls by 1/256 per millisecond, shrinking and darkening.
-    Send(m_effect, "FH", 2);
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(6628);
+    Send("FH", 2);
+    FillFrame({0, 0, 0});
+    Render(6628);
     EXPECT_FLOAT_EQ(m_effect.m_fhLevel, 0.5f);
-    EyeProbe::SaveFrame("kaos_fh_fading");
-    EXPECT_TRUE(PixelNear(At(0, 0, -16), 0, 0, 128, kTolerance));
-    EXPECT_TRUE(PixelNear(At(2.3, 0, -16), 0, 0, 0, 2));
-    m_effect.RenderFrame(6756);
+    SaveFrame("kaos_fh_fading");
+    EXPECT_TRUE(PixelNear(At(0, 0, -16), {0, 0, 128}, kTolerance));
+    EXPECT_TRUE(PixelNear(At(2.3, 0, -16), {0, 0, 0}, 2));
+    Render(6756);
     EXPECT_EQ(m_effect.m_fhLevel, 0.0f);
-    m_effect.RenderFrame(7000);
+    Render(7000);
     EXPECT_EQ(m_effect.m_fhLevel, 0.0f);
     EXPECT_TRUE(m_effect.m_showFh);
 }
 
-TEST_F(KaosTest, HeadHoldsTwoHundredMillisecondsThenFadesAndSwitchesItselfOff)
+TEST_F(Kaos, HeadHoldsTwoHundredMillisecondsThenFadesAndSwitchesItselfOff)
 {
-    Start();
-    Send(m_effect, "HEAD", 1);
-    const PixelPoint centre = At(0, 0, -17);
+    ASSERT_NO_FATAL_FAILURE(StartWith());
+    Send("HEAD", 1);
+    const WindowPoint centre = At(0, 0, -17);
 
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(1000);
+    FillFrame({0, 0, 0});
+    Render(1000);
     EXPECT_EQ(m_effect.m_headStartTime, 1000);
     EXPECT_FALSE(m_effect.m_headRestart);
-    EXPECT_TRUE(PixelNear(centre, 255, 255, 255, 2));
+    EXPECT_TRUE(PixelNear(centre, {255, 255, 255}, 2));
 
     // The hold: exactly 0.2 s is not past it.
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(1200);
+    FillFrame({0, 0, 0});
+    Render(1200);
     EXPECT_EQ(m_effect.m_headLevel, 1.0f);
-    EXPECT_TRUE(PixelNear(centre, 255, 255, 255, 2));
+    EXPECT_TRUE(PixelNear(centre, {255, 255, 255}, 2));
 
     // Then each frame takes 0.3 * seconds since the start.
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(1300);
+    FillFrame({0, 0, 0});
+    Render(1300);
     EXPECT_NEAR(m_effect.m_headLevel, 0.91f, 1e-6);
-    EXPECT_TRUE(PixelNear(centre, 232, 232, 232, 3));
-    m_effect.RenderFrame(2000);
+    EXPECT_TRUE(PixelNear(centre, {232, 232, 232}, 3));
+    Render(2000);
     EXPECT_NEAR(m_effect.m_headLevel, 0.61f, 1e-6);
 
     // "HEAD" 1 during the flash: full intensity again, timed from the next frame.
-    Send(m_effect, "HEAD", 1);
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(2100);
+    Send("HEAD", 1);
+    FillFrame({0, 0, 0});
+    Render(2100);
     EXPECT_EQ(m_effect.m_headStartTime, 2100);
     EXPECT_EQ(m_effect.m_headLevel, 1.0f);
-    EXPECT_TRUE(PixelNear(centre, 255, 255, 255, 2));
+    EXPECT_TRUE(PixelNear(centre, {255, 255, 255}, 2));
 
-    m_effect.RenderFrame(2400);   // 1 - 0.09
-    m_effect.RenderFrame(3000);   // - 0.27
-    m_effect.RenderFrame(3500);   // - 0.42
+    Render(2400);   // 1 - 0.09
+    Render(3000);   // - 0.27
+    Render(3500);   // - 0.42
     EXPECT_NEAR(m_effect.m_headLevel, 0.22f, 1e-5);
     EXPECT_TRUE(m_effect.m_showHead);
     // The frame whose level reaches 0 or less switches the layer off ...
-    m_effect.RenderFrame(4000);
+    Render(4000);
     EXPECT_NEAR(m_effect.m_headLevel, -0.35f, 1e-5);
     EXPECT_FALSE(m_effect.m_showHead);
     // ... and later frames no longer run it.
-    ClearTo(0, 0, 0);
-    m_effect.RenderFrame(4100);
+    FillFrame({0, 0, 0});
+    Render(4100);
     EXPECT_NEAR(m_effect.m_headLevel, -0.35f, 1e-5);
-    EXPECT_TRUE(PixelNear(centre, 0, 0, 0, 0));
+    EXPECT_TRUE(PixelNear(centre, {0, 0, 0}, 0));
 }
 
-TEST_F(KaosTest, RestartedEffectNeverCountsFramesBackwards)
+TEST_F(Kaos, RestartedEffectNeverCountsFramesBackwards)
 {
-    Start();
-    Send(m_effect, "FH", 1);
-    Send(m_effect, "HEAD", 1);
-    m_effect.RenderFrame(5000);
-    m_effect.RenderFrame(5100);
+    ASSERT_NO_FATAL_FAILURE(StartWith());
+    Send("FH", 1);
+    Send("HEAD", 1);
+    Render(5000);
+    Render(5100);
     const float outer = m_effect.m_outerShapeLevel;
     EXPECT_FLOAT_EQ(outer, 0.99f - 100.0f / 512.0f);
     EXPECT_EQ(m_effect.m_headLevel, 1.0f);
 
     // The script restarts the effect: its time starts again near 0, its state survives.
-    m_effect.End();
-    m_effect.Prepare();
-    m_effect.RenderFrame(0);
+    End();
+    Prepare();
+    Render(0);
     EXPECT_EQ(m_effect.m_outerShapeLevel, outer);
     EXPECT_EQ(m_effect.m_headLevel, 1.0f);
-    m_effect.RenderFrame(100);
+    Render(100);
     EXPECT_FLOAT_EQ(m_effect.m_outerShapeLevel, outer - 100.0f / 512.0f);
     // The flash goes on from the restart instead of holding until 5200 comes round again.
-    m_effect.RenderFrame(300);
+    Render(300);
     EXPECT_NEAR(m_effect.m_headLevel, 0.91f, 1e-6);
 }
 
@@ -604,10 +554,10 @@ TEST_F(KaosTest, RestartedEffectNeverCountsFramesBackwards)
 // State left behind
 // ---------------------------------------------------------------------------------------------
 
-TEST_F(KaosTest, AllSwitchesOffSetsOnlyViewProjectionModelViewAndTexturing)
+TEST_F(Kaos, AllSwitchesOffSetsOnlyViewProjectionModelViewAndTexturing)
 {
-    Start();
-    ClearTo(40, 80, 120);
+    ASSERT_NO_FATAL_FAILURE(StartWith());
+    FillFrame({40, 80, 120});
     glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_ZERO, GL_SRC_COLOR);
@@ -615,40 +565,36 @@ TEST_F(KaosTest, AllSwitchesOffSetsOnlyViewProjectionModelViewAndTexturing)
     glViewport(0, 0, 10, 10);
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(1.0f, 2.0f, 3.0f);
-    m_effect.RenderFrame(1234);
+    Render(1234);
 
     EXPECT_TRUE(IsOn(GL_TEXTURE_2D));
     EXPECT_TRUE(IsOn(GL_BLEND));
     EXPECT_TRUE(IsOn(GL_DEPTH_TEST));
     EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_ZERO);
     EXPECT_EQ(GetInt(GL_BLEND_DST), GL_SRC_COLOR);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[2], 0.3f);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], kWidth);
-    EXPECT_EQ(viewport[3], kHeight);
+    const auto viewport = GetInts(GL_VIEWPORT);
+    EXPECT_EQ(viewport[2], Width());
+    EXPECT_EQ(viewport[3], Height());
     EXPECT_EQ(GetInt(GL_MATRIX_MODE), GL_MODELVIEW);
-    GLfloat modelView[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    const Matrix4 modelView = ReadMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_EQ(modelView[12], 0.0f);
     EXPECT_EQ(modelView[14], 0.0f);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const Matrix4 projection = ReadMatrix(GL_PROJECTION_MATRIX);
     // 45 degrees with the view's aspect: f / aspect and f, f = 1 / tan(22.5 degrees).
-    EXPECT_NEAR(projection[5], 1.0 / EyeProbe::kHalfFovTangent, 1e-5);
-    EXPECT_NEAR(projection[0], projection[5] * kHeight / kWidth, 1e-5);
-    EXPECT_TRUE(PixelNear({kWidth / 2, kHeight / 2}, 40, 80, 120, 1));
+    EXPECT_NEAR(projection[5], 1.0 / kHalfFovTangent, 1e-5);
+    EXPECT_NEAR(projection[0], projection[5] * Height() / Width(), 1e-5);
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() / 2, {40, 80, 120}, 1));
 }
 
-TEST_F(KaosTest, FlatLayerLeavesBlendAndDepthOffWithoutAnyPush)
+TEST_F(Kaos, FlatLayerLeavesBlendAndDepthOffWithoutAnyPush)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
-    Send(m_effect, "SL", 1);
-    m_effect.RenderFrame(0);
+    Send("SL", 1);
+    Render(0);
     EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 0);
     EXPECT_TRUE(IsOn(GL_TEXTURE_2D));
     EXPECT_FALSE(IsOn(GL_BLEND));
@@ -656,30 +602,29 @@ TEST_F(KaosTest, FlatLayerLeavesBlendAndDepthOffWithoutAnyPush)
     EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_ONE);
     EXPECT_EQ(GetInt(GL_BLEND_DST), GL_ONE);
     EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), m_effect.m_textures[0]);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[3], 0.5f);
 
     // The FH layer ends with the outer shape's additive blend function and its colour.
     AllOff();
-    Send(m_effect, "FH", 1);
-    m_effect.RenderFrame(0);
+    Send("FH", 1);
+    Render(0);
     EXPECT_FALSE(IsOn(GL_BLEND));
     EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_SRC_ALPHA);
     EXPECT_EQ(GetInt(GL_BLEND_DST), GL_ONE);
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 0.99f);
-    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+    const auto shapeColour = GetFloats(GL_CURRENT_COLOR);
+    EXPECT_FLOAT_EQ(shapeColour[0], 0.99f);
+    EXPECT_FLOAT_EQ(shapeColour[3], 1.0f);
 }
 
-TEST_F(KaosTest, CubeRestoresItsEnablesButLeavesDepthFunctionAndBlendFunction)
+TEST_F(Kaos, CubeRestoresItsEnablesButLeavesDepthFunctionAndBlendFunction)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith());
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
     glDepthFunc(GL_LESS);
-    Send(m_effect, "TCUBE", 1);
-    m_effect.RenderFrame(500);
+    Send("TCUBE", 1);
+    Render(500);
     EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 0);
     EXPECT_TRUE(IsOn(GL_BLEND));
     EXPECT_FALSE(IsOn(GL_DEPTH_TEST));
@@ -691,9 +636,7 @@ TEST_F(KaosTest, CubeRestoresItsEnablesButLeavesDepthFunctionAndBlendFunction)
     EXPECT_EQ(GetInt(GL_DEPTH_FUNC), GL_LEQUAL);
     EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_SRC_ALPHA);
     EXPECT_EQ(GetInt(GL_BLEND_DST), GL_ONE);
-    GLint mode = 0;
-    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode);
-    EXPECT_EQ(mode, GL_SPHERE_MAP);
+    EXPECT_EQ(TextureGenMode(GL_S), GL_SPHERE_MAP);
     EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), m_effect.m_textures[12]);
 }
 

@@ -13,16 +13,12 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "CameraMath.h"
-#include "GlTestContext.h"
-#include "SceneChecks.h"
-#include "TestFiles.h"
+#include "EffectFixture.h"
+#include "MessageRecorder.h"
 
 namespace
 {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr double kScale = static_cast<double>(0.15f);
 
 using HeightFunction = std::function<uint8_t(int column, int row)>;
@@ -36,51 +32,12 @@ std::vector<uint8_t> HeightMapBytes(const HeightFunction& height)
     return bytes;
 }
 
-Matrix4 Projection()
-{
-    return PerspectiveMatrix(45, double(kWidth) / kHeight, static_cast<double>(0.1f), 500);
-}
-
 Matrix4 ExpectedModelView(Point3 eye, Point3 centre)
 {
     return Multiply(LookAtMatrix(eye, centre, {0, 1, 0}), ScaleMatrix(kScale));
 }
 
-// A grid point (grid units, height in map units) in the window.
-WindowPoint GridToWindow(const Matrix4& modelView, double x, double height, double z)
-{
-    return ProjectToWindow(Projection(), modelView, {x, height, z}, kWidth, kHeight);
-}
-
-void ClearToBlue()
-{
-    glClearColor(0, 0, 1, 1);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-// The effect loaded in the scratch directory from a height map and a white terrain picture.
-std::unique_ptr<CLandEffect> LoadLand(const HeightFunction& height)
-{
-    EXPECT_TRUE(WriteTestFile("dat/terrain_1.raw", HeightMapBytes(height)));
-    EXPECT_TRUE(WriteTestJpeg("t_terrain_1.jpg", 8, 8, Solid(255, 255, 255)));
-    auto effect = std::make_unique<CLandEffect>();
-    EXPECT_EQ(effect->Init(kWidth, kHeight), 0);
-    EXPECT_NE(effect->m_texture, 0u);
-    effect->Prepare();
-    return effect;
-}
-
-// Draws a frame from a chosen viewpoint: the first frame starts the clock, and past 40 s the
-// camera stays wherever it is put.
-void RenderFrom(CLandEffect& effect, Point3 eye, Point3 centre)
-{
-    effect.RenderFrame(0);
-    effect.m_eye = {float(eye.x), float(eye.y), float(eye.z)};
-    effect.m_center = {float(centre.x), float(centre.y), float(centre.z)};
-    ClearToBlue();
-    effect.RenderFrame(50000);
-}
+void ClearToBlue() { FillFrame({0, 0, 255}); }
 
 Point3 AsPoint(const LandVector& v)
 {
@@ -94,17 +51,47 @@ void ExpectNear(const LandVector& actual, Point3 expected, double tolerance, con
     EXPECT_NEAR(actual.z, expected.z, tolerance) << what << ".z";
 }
 
-class LandTest : public testing::Test
+class Land : public EffectFixture
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight)); }
+    Land() : EffectFixture(320, 240) {}
 
-    ScopedTempDir m_dir;
+    // The effect loaded in the scratch directory from a height map and a white terrain picture.
+    std::unique_ptr<CLandEffect> LoadLand(const HeightFunction& height)
+    {
+        EXPECT_TRUE(WriteTestFile("dat/terrain_1.raw", HeightMapBytes(height)));
+        EXPECT_TRUE(WriteTestJpeg("t_terrain_1.jpg", 8, 8, Solid(255, 255, 255)));
+        auto effect = std::make_unique<CLandEffect>();
+        EXPECT_EQ(Init(*effect), 0);
+        EXPECT_NE(effect->m_texture, 0u);
+        Prepare(*effect);
+        return effect;
+    }
+
+    // Draws a frame from a chosen viewpoint: the first frame starts the clock, and past 40 s
+    // the camera stays wherever it is put.
+    void RenderFrom(CLandEffect& effect, Point3 eye, Point3 centre)
+    {
+        Render(effect, 0);
+        effect.m_eye = {float(eye.x), float(eye.y), float(eye.z)};
+        effect.m_center = {float(centre.x), float(centre.y), float(centre.z)};
+        ClearToBlue();
+        Render(effect, 50000);
+    }
+
+    // The effect's camera under a model-view: near plane 0.1, far plane 500.
+    View LandCamera(const Matrix4& modelView) const { return Camera(modelView, 0.1, 500); }
+
+    // A grid point (grid units, height in map units) in the window.
+    WindowPoint GridToWindow(const Matrix4& modelView, double x, double height, double z) const
+    {
+        return LandCamera(modelView).Project(x, height, z);
+    }
 };
 
 } // namespace
 
-TEST_F(LandTest, CameraIsPlacedByTimeForFourSecondsThenMovedPerFrame)
+TEST_F(Land, CameraIsPlacedByTimeForFourSecondsThenMovedPerFrame)
 {
     // Rolling hills, so that the saved frames show a landscape.
     auto effect = LoadLand([](int column, int row) {
@@ -116,28 +103,25 @@ TEST_F(LandTest, CameraIsPlacedByTimeForFourSecondsThenMovedPerFrame)
     // The first frame starts the clock wherever the elapsed time stands: t = 0.
     ClearToBlue();
     glEnable(GL_BLEND);
-    effect->RenderFrame(5000);
+    Render(*effect, 5000);
     SaveFrame("land_t0");
     EXPECT_EQ(effect->m_startTime, 5000);
     ExpectNear(effect->m_eye, {0, 30, 400}, 0, "eye at 0 s");
     ExpectNear(effect->m_center, {0, 0, 0}, 0, "centre at 0 s");
     EXPECT_TRUE(MatricesNear(ReadMatrix(GL_MODELVIEW_MATRIX), ExpectedModelView({0, 30, 400}, {0, 0, 0}), 1e-5));
-    EXPECT_TRUE(MatricesNear(ReadMatrix(GL_PROJECTION_MATRIX), Projection(), 1e-6));
+    EXPECT_TRUE(MatricesNear(ReadMatrix(GL_PROJECTION_MATRIX), LandCamera(IdentityMatrix()).projection, 1e-6));
     // Left behind: blending and depth test as found, white, the terrain picture bound.
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_TRUE(IsOn(GL_BLEND));
+    EXPECT_FALSE(IsOn(GL_DEPTH_TEST));
+    EXPECT_FALSE(IsOn(GL_TEXTURE_2D));
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), effect->m_texture);
+    EXPECT_EQ(static_cast<unsigned int>(GetInt(GL_TEXTURE_BINDING_2D)), effect->m_texture);
     glDisable(GL_BLEND);
 
     // Just below 4 s: eye near (48, 30, 80), centre near (32, 0, 0).
     ClearToBlue();
-    effect->RenderFrame(8999);
+    Render(*effect, 8999);
     SaveFrame("land_t3999");
     ExpectNear(effect->m_eye, {48, 30, 80}, 0.1, "eye at 3.999 s");
     ExpectNear(effect->m_center, {32, 0, 0}, 0.1, "centre at 3.999 s");
@@ -166,24 +150,22 @@ TEST_F(LandTest, CameraIsPlacedByTimeForFourSecondsThenMovedPerFrame)
         const double t = static_cast<float>(phase.ms) * 0.001f;
         const Point3 eye = AsPoint(effect->m_eye);
         const Point3 centre = AsPoint(effect->m_center);
-        effect->RenderFrame(5000 + phase.ms);
+        Render(*effect, 5000 + phase.ms);
         ExpectNear(effect->m_eye, {eye.x + phase.eye.x * t, eye.y + phase.eye.y * t, eye.z + phase.eye.z * t},
                    1e-3, "eye");
         ExpectNear(effect->m_center,
                    {centre.x + phase.centre.x * t, centre.y + phase.centre.y * t, centre.z + phase.centre.z * t},
                    1e-3, "centre");
     }
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 }
 
-TEST_F(LandTest, AllZeroMapIsAFlatBlackPlaneAtHeightZero)
+TEST_F(Land, AllZeroMapIsAFlatBlackPlaneAtHeightZero)
 {
     auto effect = LoadLand([](int, int) { return uint8_t(0); });
     const Point3 eye = {48, 30, 80};
     const Point3 centre = {32, 0, 0};
     RenderFrom(*effect, eye, centre);
     SaveFrame("land_flat");
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
     const Matrix4 modelView = ExpectedModelView(eye, centre);
     EXPECT_TRUE(MatricesNear(ReadMatrix(GL_MODELVIEW_MATRIX), modelView, 1e-5));
 
@@ -193,7 +175,7 @@ TEST_F(LandTest, AllZeroMapIsAFlatBlackPlaneAtHeightZero)
         for (int z = 40; z <= 480; z += 88)
         {
             const WindowPoint p = GridToWindow(modelView, x, 0, z);
-            if (p.x < 1 || p.y < 1 || p.x > kWidth - 1 || p.y > kHeight - 1)
+            if (p.x < 1 || p.y < 1 || p.x > Width() - 1 || p.y > Height() - 1)
                 continue;
             ++checked;
             const Rgba pixel = PixelAt(p);
@@ -205,7 +187,7 @@ TEST_F(LandTest, AllZeroMapIsAFlatBlackPlaneAtHeightZero)
     const WindowPoint beyond = GridToWindow(modelView, 256, 0, -24);
     const WindowPoint inside = GridToWindow(modelView, 256, 0, 24);
     ASSERT_GT(beyond.y, inside.y + 2);
-    ASSERT_LT(beyond.y, kHeight);
+    ASSERT_LT(beyond.y, Height());
     EXPECT_EQ(PixelAt(beyond).b, 255);
     EXPECT_EQ(PixelAt(inside).b, 0);
 
@@ -218,7 +200,7 @@ TEST_F(LandTest, AllZeroMapIsAFlatBlackPlaneAtHeightZero)
     EXPECT_TRUE(GlTestContext::ReadRgba() == flat);
 }
 
-TEST_F(LandTest, FarEdgesWrapToColumnAndRowZero)
+TEST_F(Land, FarEdgesWrapToColumnAndRowZero)
 {
     // Half the column (or row) number as height: the last strip runs from 248 at sample 496
     // down to the wrapped sample 0, so its middle is at height 124 and grey 124/256.
@@ -252,11 +234,10 @@ TEST_F(LandTest, FarEdgesWrapToColumnAndRowZero)
         EXPECT_NEAR(DepthAt(middle), middle.z, 1e-4);
         // The edge itself lies at height 0, the top of the strip before it at 248.
         EXPECT_EQ(effect->m_heightMap[0], 0);
-        EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
-    }
+        }
 }
 
-TEST_F(LandTest, HeightMapFileIsReadOnceAndOnlyRealFailuresAreShown)
+TEST_F(Land, HeightMapFileIsReadOnceAndOnlyRealFailuresAreShown)
 {
     constexpr int kSize = 4096;
     struct Case
@@ -290,13 +271,13 @@ TEST_F(LandTest, HeightMapFileIsReadOnceAndOnlyRealFailuresAreShown)
         LoadRawFile("dat/terrain_1.raw", kSize, buffer.data());
         if (c.message == nullptr)
         {
-            EXPECT_TRUE(messages.Messages().empty());
+            EXPECT_TRUE(messages.Texts().empty());
         }
         else
         {
-            ASSERT_EQ(messages.Messages().size(), 1u);
-            EXPECT_EQ(messages.Messages()[0].first, c.message);
-            EXPECT_EQ(messages.Messages()[0].second, "Error");
+            ASSERT_EQ(messages.Texts().size(), 1u);
+            EXPECT_EQ(messages.Texts()[0], c.message);
+            EXPECT_EQ(messages.Captions()[0], "Error");
         }
         int wrong = 0;
         for (int i = 0; i < kSize; ++i)
@@ -306,25 +287,24 @@ TEST_F(LandTest, HeightMapFileIsReadOnceAndOnlyRealFailuresAreShown)
     }
 }
 
-TEST_F(LandTest, MissingFilesLeaveAFlatMapAndFramesRun)
+TEST_F(Land, MissingFilesLeaveAFlatMapAndFramesRun)
 {
     MessageRecorder messages;
     CLandEffect effect;
-    EXPECT_EQ(effect.Init(kWidth, kHeight), 0);
-    ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(messages.Messages()[0].first, "Can't Find The Height Map!");
+    EXPECT_EQ(Init(effect), 0);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], "Can't Find The Height Map!");
     int nonZero = 0;
     for (unsigned char h : effect.m_heightMap)
         nonZero += h != 0;
     EXPECT_EQ(nonZero, 0);
     EXPECT_EQ(effect.m_texture, 0u);
-    effect.Prepare();
+    Prepare(effect);
     for (long elapsed : {0L, 4500L, 20000L})
     {
         ClearToBlue();
-        effect.RenderFrame(elapsed);
+        Render(effect, elapsed);
     }
-    effect.End();
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
-    EXPECT_EQ(messages.Messages().size(), 1u);
+    End(effect);
+    EXPECT_EQ(messages.Texts().size(), 1u);
 }

@@ -41,7 +41,7 @@ private:
     int m_initStatus;
 };
 
-class LifecycleTest : public ::testing::Test
+class Lifecycle : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -85,7 +85,7 @@ std::vector<std::string> CallsOf(const std::string& effect)
     return calls;
 }
 
-TEST_F(LifecycleTest, OrderAndEffectTimeThroughStartsStopsAndRestarts)
+TEST_F(Lifecycle, OrderAndEffectTimeThroughStartsStopsAndRestarts)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_b, "B"));
@@ -109,7 +109,7 @@ TEST_F(LifecycleTest, OrderAndEffectTimeThroughStartsStopsAndRestarts)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(LifecycleTest, EqualTimesApplyInFileOrderBeforeTheFrame)
+TEST_F(Lifecycle, EqualTimesApplyInFileOrderBeforeTheFrame)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     ASSERT_EQ(Run("0 start A 0\n"
@@ -124,7 +124,7 @@ TEST_F(LifecycleTest, EqualTimesApplyInFileOrderBeforeTheFrame)
     EXPECT_EQ(CallsOf("A"), expected);
 }
 
-TEST_F(LifecycleTest, StartTimeAppliesEarlierEventsOnceAndDrawsNothingBeforeIt)
+TEST_F(Lifecycle, StartTimeAppliesEarlierEventsOnceAndDrawsNothingBeforeIt)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_b, "B"));
@@ -145,7 +145,7 @@ TEST_F(LifecycleTest, StartTimeAppliesEarlierEventsOnceAndDrawsNothingBeforeIt)
     EXPECT_EQ(CallsOf("B"), expectedB);
 }
 
-TEST_F(LifecycleTest, FramesOptionAndScriptWithoutEndLine)
+TEST_F(Lifecycle, FramesOptionAndScriptWithoutEndLine)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     // Without an end line (and without music) the show ends at the last event.
@@ -160,7 +160,7 @@ TEST_F(LifecycleTest, FramesOptionAndScriptWithoutEndLine)
     EXPECT_EQ(CallsOf("A").size(), 5u); // Init, Prepare, two frames, End
 }
 
-TEST_F(LifecycleTest, FailedInitKeepsTheEffectOutOfTheShow)
+TEST_F(Lifecycle, FailedInitKeepsTheEffectOutOfTheShow)
 {
     RecordingEffect failing("F", 1);
     ASSERT_TRUE(DEMOGL_EffectRegister(&failing, "F"));
@@ -178,7 +178,7 @@ TEST_F(LifecycleTest, FailedInitKeepsTheEffectOutOfTheShow)
     EXPECT_EQ(errors.find(skipped, first + 1), std::string::npos) << errors;
 }
 
-TEST_F(LifecycleTest, StopOfAnEffectThatIsNotRunningWarnsAndDoesNothing)
+TEST_F(Lifecycle, StopOfAnEffectThatIsNotRunningWarnsAndDoesNothing)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     testing::internal::CaptureStderr();
@@ -188,7 +188,7 @@ TEST_F(LifecycleTest, StopOfAnEffectThatIsNotRunningWarnsAndDoesNothing)
     EXPECT_NE(errors.find("line 1: stop of A, which is not running"), std::string::npos) << errors;
 }
 
-TEST_F(LifecycleTest, InvalidScriptDoesNotStart)
+TEST_F(Lifecycle, InvalidScriptDoesNotStart)
 {
     ASSERT_TRUE(DEMOGL_EffectRegister(&m_a, "A"));
     testing::internal::CaptureStderr();
@@ -198,7 +198,7 @@ TEST_F(LifecycleTest, InvalidScriptDoesNotStart)
     EXPECT_TRUE(g_calls.empty());
 }
 
-TEST(Registration, RefusesNullEmptyAndDuplicateNames)
+TEST(Api, RegistrationRefusesNullEmptyAndDuplicateNames)
 {
     ResetLibrary();
     RecordingEffect a("A");
@@ -219,7 +219,7 @@ TEST(Registration, RefusesNullEmptyAndDuplicateNames)
     ResetLibrary();
 }
 
-TEST(StartupVariables, UnknownIdsAndWrongKindsAreReportedAndIgnored)
+TEST(Api, UnknownStartupVariablesAndWrongKindsAreReportedAndIgnored)
 {
     ResetLibrary();
     testing::internal::CaptureStderr();
@@ -243,7 +243,7 @@ TEST(StartupVariables, UnknownIdsAndWrongKindsAreReportedAndIgnored)
     ResetLibrary();
 }
 
-TEST(SharedRandom, FollowsTheClassicRecurrenceFromSeedOne)
+TEST(Random, FollowsTheClassicRecurrenceFromSeedOne)
 {
     DemoSrand(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169};

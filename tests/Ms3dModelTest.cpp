@@ -6,19 +6,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "GlTestContext.h"
-#include "codecs/ImageCodec.h"
-#include "api/Library.h"
+#include "FrameSaver.h"
+#include "GlChecks.h"
+#include "MessageRecorder.h"
 #include "Model.h"
 #include "TestFiles.h"
-#include "support/Report.h"
+#include "codecs/ImageCodec.h"
 #include "support/WholeFile.h"
 
 namespace {
@@ -214,56 +212,6 @@ bool IsEmpty(const Model& model)
 std::string CorpusModel(const std::string& name)
 {
     return SharedDir() + "/corpora/ms3d/" + name;
-}
-
-// A 24-bit bottom-up BMP; pixel(x, y) with y counted from the top of the picture.
-Bytes Bmp24(int width, int height, const PixelFunction& pixel)
-{
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
-    Bytes bytes = {'B', 'M'};
-    Put32(bytes, 54 + stride * height);
-    Put32(bytes, 0);
-    Put32(bytes, 54);
-    Put32(bytes, 40);
-    Put32(bytes, static_cast<uint32_t>(width));
-    Put32(bytes, static_cast<uint32_t>(height));
-    Put16(bytes, 1);
-    Put16(bytes, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(bytes, 0);
-    for (int row = height - 1; row >= 0; --row)
-    {
-        for (int x = 0; x < width; ++x)
-        {
-            const Rgb8 c = pixel(x, row);
-            bytes.insert(bytes.end(), {c.b, c.g, c.r});
-        }
-        bytes.resize(bytes.size() + (stride - static_cast<uint32_t>(width) * 3), 0);
-    }
-    return bytes;
-}
-
-// Collects what MessageBoxA shows while alive.
-class MessageCapture
-{
-public:
-    MessageCapture()
-    {
-        SetReportSink([this](ReportKind kind, const std::string& text, const std::string&) {
-            if (kind == ReportKind::MessageBox)
-                m_texts.push_back(text);
-        });
-    }
-    ~MessageCapture() { SetReportSink(nullptr); }
-    const std::vector<std::string>& Texts() const { return m_texts; }
-
-private:
-    std::vector<std::string> m_texts;
-};
-
-bool Near(const Rgba& pixel, int r, int g, int b)
-{
-    return std::abs(pixel.r - r) <= 2 && std::abs(pixel.g - g) <= 2 && std::abs(pixel.b - b) <= 2;
 }
 
 } // namespace
@@ -489,17 +437,17 @@ TEST(Ms3dModel, EmptyModelLoadsAndAFailedParseKeepsWhatWasLoaded)
 // Textures
 // ---------------------------------------------------------------------------------------------
 
-TEST(Ms3dModelTextures, ReloadMakesOneTexturePerNamedBitmapAndDeletesThePreviousOnes)
+TEST(Ms3dModel, ReloadMakesOneTexturePerNamedBitmapAndDeletesThePreviousOnes)
 {
     ASSERT_TRUE(GlTestContext::Create(16, 16));
     ScopedTempDir dir;
-    ASSERT_TRUE(WriteTestFile("textures/wall.bmp", Bmp24(4, 4, Solid(10, 200, 30))));
+    ASSERT_TRUE(WriteTestFile("textures/wall.bmp", Bmp24Bytes(4, 4, Solid(10, 200, 30))));
     ASSERT_TRUE(WriteTestFile("model.ms3d", Small().Build()));
     Ms3dFile missing = Small();
     missing.materials[0].texture = "textures/missing.bmp";
     ASSERT_TRUE(WriteTestFile("missing.ms3d", missing.Build()));
 
-    MessageCapture capture;
+    MessageRecorder capture;
     Ms3dModel model;
     ASSERT_TRUE(model.LoadModelData("model.ms3d"));
     ASSERT_NE(model.m_materials[0].texture, 0u);
@@ -524,6 +472,55 @@ TEST(Ms3dModelTextures, ReloadMakesOneTexturePerNamedBitmapAndDeletesThePrevious
     EXPECT_FALSE(glIsTexture(before));
     // A missing bitmap makes no texture and no message.
     EXPECT_TRUE(capture.Texts().empty());
+    EXPECT_TRUE(NoGlError("the test"));
+}
+
+// Every reload reads the bitmaps as they are on disk now: one that was missing loads once it
+// appears, a broken one reports its message on every read, and a repaired one loads.
+TEST(Ms3dModel, EveryReloadReadsEachBitmapAgain)
+{
+    ASSERT_TRUE(GlTestContext::Create(16, 16));
+    ScopedTempDir dir;
+    Ms3dFile file = Small();
+    file.materials[1].texture = "textures/broken.bmp";
+    ASSERT_TRUE(WriteTestFile("model.ms3d", file.Build()));
+    const std::vector<uint8_t> good = Bmp24Bytes(4, 4, Solid(10, 200, 30));
+    const std::vector<uint8_t> garbage(300, 0xA5);
+    const std::string unknown = "Unknown DIB file format.";
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", garbage));
+
+    MessageRecorder capture;
+    Ms3dModel model;
+    // Inside LoadModelData: textures/wall.bmp does not exist yet (no message), broken.bmp
+    // reports.
+    ASSERT_TRUE(model.LoadModelData("model.ms3d"));
+    EXPECT_EQ(model.m_materials[0].texture, 0u);
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown}));
+
+    // Nothing changed on disk: the broken bitmap is read, and reported, again on each reload.
+    model.ReloadTextures();
+    model.ReloadTextures();
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown, unknown, unknown}));
+
+    // The missing bitmap appears and the broken one is repaired: both load at the next reload.
+    ASSERT_TRUE(WriteTestFile("textures/wall.bmp", good));
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", good));
+    model.ReloadTextures();
+    EXPECT_NE(model.m_materials[0].texture, 0u);
+    EXPECT_NE(model.m_materials[1].texture, 0u);
+    EXPECT_TRUE(glIsTexture(model.m_materials[1].texture));
+    EXPECT_EQ(capture.Texts().size(), 3u);
+
+    // Broken again: its texture of the last reload is deleted and the message comes back.
+    const GLuint repaired = model.m_materials[1].texture;
+    ASSERT_TRUE(WriteTestFile("textures/broken.bmp", garbage));
+    model.ReloadTextures();
+    EXPECT_EQ(model.m_materials[1].texture, 0u);
+    EXPECT_FALSE(glIsTexture(repaired));
+    EXPECT_NE(model.m_materials[0].texture, 0u);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>({unknown, unknown, unknown, unknown}));
     EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
 }
 
@@ -531,7 +528,7 @@ TEST(Ms3dModelTextures, ReloadMakesOneTexturePerNamedBitmapAndDeletesThePrevious
 // Drawing
 // ---------------------------------------------------------------------------------------------
 
-TEST(Ms3dModelDraw, EmptyModelDrawsNothingAndLeavesTexturingAsFound)
+TEST(Ms3dModel, EmptyModelDrawsNothingAndLeavesTexturingAsFound)
 {
     ASSERT_TRUE(GlTestContext::Create(16, 16));
     BareModel model;
@@ -549,10 +546,10 @@ TEST(Ms3dModelDraw, EmptyModelDrawsNothingAndLeavesTexturingAsFound)
     BareModel never;
     never.Draw();
     EXPECT_EQ(GlTestContext::Pixel(8, 8).r, 0);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
 }
 
-TEST(Ms3dModelDraw, FileTOfAQuarterIsDrawnAsThreeQuarters)
+TEST(Ms3dModel, FileTOfAQuarterIsDrawnAsThreeQuarters)
 {
     ASSERT_TRUE(GlTestContext::Create(16, 16));
     Ms3dFile file = Square(-1);
@@ -576,12 +573,12 @@ TEST(Ms3dModelDraw, FileTOfAQuarterIsDrawnAsThreeQuarters)
     glFinish();
 }
 
-TEST(Ms3dModelDraw, TexturedMaterialShowsThePictureUpright)
+TEST(Ms3dModel, TexturedMaterialShowsThePictureUpright)
 {
     ASSERT_TRUE(GlTestContext::Create(32, 32));
     ScopedTempDir dir;
     // Quadrants, seen upright: red top-left, green top-right, blue bottom-left, white bottom-right.
-    ASSERT_TRUE(WriteTestFile("quadrants.bmp", Bmp24(8, 8, [](int x, int y) {
+    ASSERT_TRUE(WriteTestFile("quadrants.bmp", Bmp24Bytes(8, 8, [](int x, int y) {
                                   if (y < 4)
                                       return x < 4 ? Rgb8{255, 0, 0} : Rgb8{0, 255, 0};
                                   return x < 4 ? Rgb8{0, 0, 255} : Rgb8{255, 255, 255};
@@ -596,23 +593,23 @@ TEST(Ms3dModelDraw, TexturedMaterialShowsThePictureUpright)
     glBindTexture(GL_TEXTURE_2D, 0);
     model.Draw();
     // GL window y runs upwards: y = 24 is the upper half.
-    EXPECT_TRUE(Near(GlTestContext::Pixel(8, 24), 255, 0, 0));
-    EXPECT_TRUE(Near(GlTestContext::Pixel(24, 24), 0, 255, 0));
-    EXPECT_TRUE(Near(GlTestContext::Pixel(8, 8), 0, 0, 255));
-    EXPECT_TRUE(Near(GlTestContext::Pixel(24, 8), 255, 255, 255));
+    EXPECT_TRUE(PixelNear(8, 24, {255, 0, 0}, 2));
+    EXPECT_TRUE(PixelNear(24, 24, {0, 255, 0}, 2));
+    EXPECT_TRUE(PixelNear(8, 8, {0, 0, 255}, 2));
+    EXPECT_TRUE(PixelNear(24, 8, {255, 255, 255}, 2));
     // Texturing was off and is off again; the material's texture stays bound.
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), model.m_materials[0].texture);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
 }
 
-TEST(Ms3dModelDraw, MeshWithoutMaterialDrawsUntexturedAndKeepsTheLastMaterial)
+TEST(Ms3dModel, MeshWithoutMaterialDrawsUntexturedAndKeepsTheLastMaterial)
 {
     ASSERT_TRUE(GlTestContext::Create(32, 32));
     ScopedTempDir dir;
-    ASSERT_TRUE(WriteTestFile("red.bmp", Bmp24(4, 4, Solid(255, 0, 0))));
+    ASSERT_TRUE(WriteTestFile("red.bmp", Bmp24Bytes(4, 4, Solid(255, 0, 0))));
     // Group 0 (material 0, textured red) covers the left half, group 1 (no material) the right.
     Ms3dFile file;
     file.vertices = {{-1, -1, 0, -1}, {0, -1, 0, -1}, {0, 1, 0, -1}, {-1, 1, 0, -1}, {1, -1, 0, -1}, {1, 1, 0, -1}};
@@ -640,9 +637,9 @@ TEST(Ms3dModelDraw, MeshWithoutMaterialDrawsUntexturedAndKeepsTheLastMaterial)
     glColor3f(1, 1, 1);
 
     model.Draw();
-    EXPECT_TRUE(Near(GlTestContext::Pixel(8, 16), 255, 0, 0));
+    EXPECT_TRUE(PixelNear(8, 16, {255, 0, 0}, 2));
     // Untextured: the current colour, not the caller's green picture.
-    EXPECT_TRUE(Near(GlTestContext::Pixel(24, 16), 255, 255, 255));
+    EXPECT_TRUE(PixelNear(24, 16, {255, 255, 255}, 2));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
     // The last material set stays current, on front faces only.
@@ -658,21 +655,16 @@ TEST(Ms3dModelDraw, MeshWithoutMaterialDrawsUntexturedAndKeepsTheLastMaterial)
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), model.m_materials[0].texture);
     glDeleteTextures(1, &green);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("the test"));
 }
 
-// Renders the corpus models lit, saves each picture (Ms3dModel_<name>.png, see below) and
+// Renders the corpus models lit, saves each picture (Ms3dModel_<name>.png) and
 // checks that the model covers a sensible part of the frame with shading across it. The
 // jeep's material names .\jeep1.jpg, a path relative to the working directory taken
 // literally; its picture is put there as a bitmap, so the jeep is drawn textured.
-TEST(Ms3dModelDraw, CorpusModelsRenderLit)
+TEST(Ms3dModel, CorpusModelsRenderLit)
 {
     const int size = 256;
-    // Pictures are kept only when ZARNOVELT_TEST_FRAMES names a folder, as in every rendering
-    // test; a relative name is taken from where the test starts.
-    const char* frames = std::getenv("ZARNOVELT_TEST_FRAMES");
-    const std::string frameDir =
-        frames != nullptr && *frames != '\0' ? std::filesystem::absolute(frames).string() : std::string();
     ScopedTempDir dir;
     Bytes jpeg;
     ASSERT_TRUE(ReadWholeFile(CorpusModel("jeep1.jpg"), &jpeg));
@@ -680,7 +672,7 @@ TEST(Ms3dModelDraw, CorpusModelsRenderLit)
     std::string error;
     ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), &skin, &error)) << error;
     ASSERT_EQ(skin.channels, 3);
-    ASSERT_TRUE(WriteTestFile(".\\jeep1.jpg", Bmp24(skin.width, skin.height, [&](int x, int y) {
+    ASSERT_TRUE(WriteTestFile(".\\jeep1.jpg", Bmp24Bytes(skin.width, skin.height, [&](int x, int y) {
                                   // Decoded rows run bottom-up; y counts from the top.
                                   const uint8_t* p = &skin.pixels[(static_cast<size_t>(skin.height - 1 - y) * skin.width + x) * 3];
                                   return Rgb8{p[0], p[1], p[2]};
@@ -721,13 +713,8 @@ TEST(Ms3dModelDraw, CorpusModelsRenderLit)
         glMaterialfv(GL_FRONT, GL_DIFFUSE, grey);
 
         model.Draw();
-        EXPECT_TRUE(GlTestContext::TakeGlErrors().empty()) << name;
-        if (!frameDir.empty())
-        {
-            std::error_code ignored;
-            std::filesystem::create_directories(frameDir, ignored);
-            EXPECT_TRUE(GlTestContext::SavePng(frameDir + "/Ms3dModel_" + name + ".png"));
-        }
+        EXPECT_TRUE(NoGlError(std::string("drawing ") + name));
+        EXPECT_TRUE(SaveFrame(std::string("Ms3dModel_") + name));
 
         const std::vector<uint8_t> rgba = GlTestContext::ReadRgba();
         size_t covered = 0;

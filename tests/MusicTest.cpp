@@ -144,7 +144,7 @@ std::unique_ptr<MusicDecoder> Open(std::vector<uint8_t> bytes)
 // Decoding
 // ---------------------------------------------------------------------------------------------
 
-TEST(VorbisMusic, ToneDecodesAtItsRateAndLengthAndSoundsLikeTheTone)
+TEST(Music, VorbisToneDecodesAtItsRateAndLengthAndSoundsLikeTheTone)
 {
     auto decoder = Open(ToneOgg());
     ASSERT_NE(decoder, nullptr);
@@ -162,7 +162,7 @@ TEST(VorbisMusic, ToneDecodesAtItsRateAndLengthAndSoundsLikeTheTone)
     EXPECT_EQ(decoder->Read(const_cast<int16_t*>(pcm.data()), 10), 0u) << "reads past the end";
 }
 
-TEST(VorbisMusic, MonoPlaysOnBothChannelsAndOtherRatesKeepTheirRate)
+TEST(Music, VorbisMonoPlaysOnBothChannelsAndOtherRatesKeepTheirRate)
 {
     auto mono = Open(EncodeVorbis({Sine(300.0, 0.4, 22050, 11025)}, 22050));
     ASSERT_NE(mono, nullptr);
@@ -180,7 +180,7 @@ TEST(VorbisMusic, MonoPlaysOnBothChannelsAndOtherRatesKeepTheirRate)
     EXPECT_EQ(wide->LengthSamples(), 24000);
 }
 
-TEST(VorbisMusic, SeekLandsOnTheSameSamplesAsDecodingFromTheStart)
+TEST(Music, VorbisSeekLandsOnTheSameSamplesAsDecodingFromTheStart)
 {
     auto whole = Open(ToneOgg());
     auto sought = Open(ToneOgg());
@@ -193,7 +193,7 @@ TEST(VorbisMusic, SeekLandsOnTheSameSamplesAsDecodingFromTheStart)
         ASSERT_NEAR(part[i], all[2 * 20000 + i], 1) << "value " << i;
 }
 
-TEST(ModuleMusic, ModWrittenByteByByteDecodesAndRepeatsExactly)
+TEST(Music, ModWrittenByteByByteDecodesAndRepeatsExactly)
 {
     auto first = Open(SquareWaveModule());
     auto second = Open(SquareWaveModule());
@@ -209,7 +209,7 @@ TEST(ModuleMusic, ModWrittenByteByByteDecodesAndRepeatsExactly)
     EXPECT_GT(Stats(a, 0).rms, 500.0) << "the note is silent";
 }
 
-TEST(MusicFiles, BadFilesAreRefusedWithAReason)
+TEST(Music, BadFilesAreRefusedWithAReason)
 {
     std::vector<uint8_t> noise(3000);
     uint32_t x = 1;
@@ -254,7 +254,7 @@ TEST(MusicFiles, BadFilesAreRefusedWithAReason)
     EXPECT_EQ(error, "cannot read (No such file or directory)");
 }
 
-TEST(MusicFiles, TruncatedOggPlaysWhatIsThereAndEnds)
+TEST(Music, TruncatedOggPlaysWhatIsThereAndEnds)
 {
     // Five seconds, cut in half: the headers and a couple of seconds of sound remain.
     std::vector<uint8_t> ogg = ToneOgg(44100, 5 * 44100);
@@ -272,7 +272,7 @@ TEST(MusicFiles, TruncatedOggPlaysWhatIsThereAndEnds)
     EXPECT_LE(static_cast<int64_t>(pcm.size() / 2), decoder->LengthSamples());
 }
 
-TEST(MusicFiles, DamagedFilesEitherDecodeOrAreRefusedWithAReason)
+TEST(Music, DamagedFilesEitherDecodeOrAreRefusedWithAReason)
 {
     // Bytes of a good Ogg and a good MOD changed at random places (the same places every run):
     // each either opens and decodes, seeks included, or is refused with a reason.
@@ -313,7 +313,7 @@ TEST(MusicFiles, DamagedFilesEitherDecodeOrAreRefusedWithAReason)
 // The stream the device and a capture hear
 // ---------------------------------------------------------------------------------------------
 
-TEST(MusicStream, AppliesTheVolumeThenSilenceForAsLongAsAsked)
+TEST(Music, StreamAppliesTheVolumeThenSilenceForAsLongAsAsked)
 {
     auto reference = Open(ToneOgg());
     ASSERT_NE(reference, nullptr);

@@ -8,17 +8,12 @@
 
 #include <type_traits>
 
-#include "FlatEffectChecks.h"
-#include "GlTestContext.h"
-#include "TestFiles.h"
-
-using namespace FlatChecks;
+#include "EffectFixture.h"
+#include "ReferenceRandom.h"
 
 namespace
 {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr int kCount = CPartyEffect::kParticlesPerEmitter;
 constexpr double kSpriteDistance = 35.0;
 
@@ -46,21 +41,19 @@ void ExpectThrown(const Particle& p, int emitter, ReferenceRandom& random)
     EXPECT_EQ(p.position[2], 0.0f);
 }
 
-class PartyTest : public ::testing::Test
+class Party : public EffectTest<CPartyEffect>
 {
 protected:
+    Party() : EffectTest(320, 240) {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
+        ASSERT_NO_FATAL_FAILURE(EffectTest::SetUp());
         // Left half red, right half green.
-        ASSERT_TRUE(WriteTestJpeg("particle.jpg", 64, 64,
-                                  [](int x, int) { return x < 32 ? Rgb8{255, 0, 0} : Rgb8{0, 255, 0}; }));
+        ASSERT_TRUE(WriteTestJpeg("particle.jpg", 64, 64, LeftRight({255, 0, 0}, {0, 255, 0}, 32)));
         DemoSrand(1);
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
-        m_effect.Prepare();
+        ASSERT_NO_FATAL_FAILURE(Start());
     }
-
-    void TearDown() override { m_effect.End(); }
 
     // Every particle but one keeps its life for ever.
     void OnlyOneFades(int index, int emitter)
@@ -70,12 +63,9 @@ protected:
                 p.fade = 0.0f;
         m_effect.m_particles[index][emitter].life = 1.0f;
     }
-
-    ScopedTempDir m_dir;
-    CPartyEffect m_effect;
 };
 
-TEST_F(PartyTest, InitThrowsEveryParticleFromItsEmitterInAlternation)
+TEST_F(Party, InitThrowsEveryParticleFromItsEmitterInAlternation)
 {
     EXPECT_NE(m_effect.m_texture, 0u);
     EXPECT_EQ(m_effect.m_timeScale, 50000.0f);
@@ -91,7 +81,7 @@ TEST_F(PartyTest, InitThrowsEveryParticleFromItsEmitterInAlternation)
     EXPECT_EQ(DemoRand(), random.Next());
 }
 
-TEST_F(PartyTest, MotionFollowsTheClockBendingAndFadingTheFrames)
+TEST_F(Party, MotionFollowsTheClockBendingAndFadingTheFrames)
 {
     Particle start[kCount][2];
     for (int i = 0; i < kCount; ++i)
@@ -99,11 +89,11 @@ TEST_F(PartyTest, MotionFollowsTheClockBendingAndFadingTheFrames)
             start[i][e] = m_effect.m_particles[i][e];
 
     // After Prepare the first step is elapsed / 50000.
-    m_effect.RenderFrame(1000);
+    Render(1000);
     EXPECT_FLOAT_EQ(m_effect.m_step, 0.02f);
     EXPECT_EQ(m_effect.m_lastTime, 1000);
     // A second frame at the same time: no movement, but the velocity bends and life drops.
-    m_effect.RenderFrame(1000);
+    Render(1000);
     EXPECT_EQ(m_effect.m_step, 0.0f);
     for (int i = 0; i < kCount; ++i)
         for (int e = 0; e < 2; ++e)
@@ -120,17 +110,17 @@ TEST_F(PartyTest, MotionFollowsTheClockBendingAndFadingTheFrames)
 
     // The particles live on across End and Prepare; only the clock starts again.
     Particle kept = m_effect.m_particles[5][1];
-    m_effect.End();
-    m_effect.Prepare();
+    End();
+    Prepare();
     EXPECT_EQ(m_effect.m_lastTime, 0);
     EXPECT_EQ(m_effect.m_particles[5][1].position[0], kept.position[0]);
     EXPECT_EQ(m_effect.m_particles[5][1].life, kept.life);
-    m_effect.RenderFrame(500);
+    Render(500);
     EXPECT_FLOAT_EQ(m_effect.m_step, 0.01f);
     EXPECT_NEAR(m_effect.m_particles[5][1].position[1], kept.position[1] + 0.01 * kept.velocity[1], 1e-4);
 }
 
-TEST_F(PartyTest, LifeRunsOutOnExactFrameCountsAndTheParticleIsThrownAgain)
+TEST_F(Party, LifeRunsOutOnExactFrameCountsAndTheParticleIsThrownAgain)
 {
     ReferenceRandom random;
     random.Skip(640);
@@ -141,11 +131,11 @@ TEST_F(PartyTest, LifeRunsOutOnExactFrameCountsAndTheParticleIsThrownAgain)
     p.fade = static_cast<float>(99 * 0.001 + 0.003);
     for (int frame = 1; frame <= 9; ++frame)
     {
-        m_effect.RenderFrame(frame * 16);
+        Render(frame * 16);
         ASSERT_GT(p.life, 0.0f) << "frame " << frame;
         ASSERT_LT(p.life, 1.0f) << "frame " << frame;
     }
-    m_effect.RenderFrame(160);
+    Render(160);
     // Thrown again in the same frame, from the next four numbers of the shared sequence.
     ExpectThrown(p, CPartyEffect::kRightEmitter, random);
 
@@ -154,7 +144,7 @@ TEST_F(PartyTest, LifeRunsOutOnExactFrameCountsAndTheParticleIsThrownAgain)
     int frames = 0;
     do
     {
-        m_effect.RenderFrame(1000);
+        Render(1000);
         ++frames;
     } while (p.life != 1.0f && frames < 1000);
     EXPECT_EQ(frames, 334);
@@ -163,35 +153,35 @@ TEST_F(PartyTest, LifeRunsOutOnExactFrameCountsAndTheParticleIsThrownAgain)
     // A life of exactly 0 is drawn once more and the particle is thrown on the next frame.
     p.life = 0.5f;
     p.fade = 0.25f;
-    m_effect.RenderFrame(1000);
-    m_effect.RenderFrame(1000);
+    Render(1000);
+    Render(1000);
     EXPECT_EQ(p.life, 0.0f);
     EXPECT_EQ(p.fade, 0.25f);
-    m_effect.RenderFrame(1000);
+    Render(1000);
     ExpectThrown(p, CPartyEffect::kRightEmitter, random);
     // No other particle drew a number meanwhile.
     EXPECT_EQ(DemoRand(), random.Next());
 }
 
-TEST_F(PartyTest, SpritesAreDrawnAtTheEmittersWithTheirLifeAsAlpha)
+TEST_F(Party, SpritesAreDrawnAtTheEmittersWithTheirLifeAsAlpha)
 {
     // The first frame draws every particle where it was thrown: at the two emitters.
-    m_effect.RenderFrame(16);
+    Render(16);
     SaveFrame("party_first_frame");
     const int emitterRow = static_cast<int>(ScreenY(9.0, kSpriteDistance));
-    EXPECT_FALSE(PixelNear(static_cast<int>(ScreenX(-17.0, kSpriteDistance)), emitterRow, Rgba{0, 0, 0, 0}, 100));
-    EXPECT_FALSE(PixelNear(static_cast<int>(ScreenX(17.0, kSpriteDistance)), emitterRow, Rgba{0, 0, 0, 0}, 100));
-    EXPECT_TRUE(PixelNear(kWidth / 2, kHeight / 2, Rgba{0, 0, 0, 0}, 0));
+    EXPECT_FALSE(PixelNear(static_cast<int>(ScreenX(-17.0, kSpriteDistance)), emitterRow, Rgb{0, 0, 0}, 100));
+    EXPECT_FALSE(PixelNear(static_cast<int>(ScreenX(17.0, kSpriteDistance)), emitterRow, Rgb{0, 0, 0}, 100));
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() / 2, Rgb{0, 0, 0}, 0));
 
     // A few frames later the fountains have spread towards the centre and down.
     for (int frame = 2; frame <= 40; ++frame)
-        m_effect.RenderFrame(frame * 16);
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(41 * 16);
+        Render(frame * 16);
+    ResetFrame();
+    Render(41 * 16);
     SaveFrame("party_frame_41");
 
     // One sprite alone at the centre with half its life: half of each texture half is added.
-    GlTestContext::Create(kWidth, kHeight);
+    ResetFrame();
     for (auto& row : m_effect.m_particles)
         for (Particle& p : row)
             p.active = false;
@@ -199,18 +189,18 @@ TEST_F(PartyTest, SpritesAreDrawnAtTheEmittersWithTheirLifeAsAlpha)
     p.active = true;
     p.life = 0.5f;
     p.position[0] = p.position[1] = p.position[2] = 0.0f;
-    m_effect.RenderFrame(41 * 16);
+    Render(41 * 16);
     SaveFrame("party_one_sprite");
     // The sprite is 1 x 1 at depth 35, about 8.3 pixels wide here.
     const double unit = ScreenX(1.0, kSpriteDistance) - ScreenX(0.0, kSpriteDistance);
     ASSERT_GT(unit, 8.0);
-    EXPECT_TRUE(PixelNear(kWidth / 2 - 3, kHeight / 2, Rgba{128, 0, 0, 0}, 3));
-    EXPECT_TRUE(PixelNear(kWidth / 2 + 2, kHeight / 2, Rgba{0, 128, 0, 0}, 3));
-    EXPECT_TRUE(PixelNear(kWidth / 2 + 7, kHeight / 2, Rgba{0, 0, 0, 0}, 0));
-    EXPECT_TRUE(PixelNear(kWidth / 2, kHeight / 2 - 7, Rgba{0, 0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(Width() / 2 - 3, Height() / 2, Rgb{128, 0, 0}, 3));
+    EXPECT_TRUE(PixelNear(Width() / 2 + 2, Height() / 2, Rgb{0, 128, 0}, 3));
+    EXPECT_TRUE(PixelNear(Width() / 2 + 7, Height() / 2, Rgb{0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(Width() / 2, Height() / 2 - 7, Rgb{0, 0, 0}, 0));
 }
 
-TEST_F(PartyTest, PopRestoresEnablesAndLeavesHintsAndTheLastAlpha)
+TEST_F(Party, PopRestoresEnablesAndLeavesHintsAndTheLastAlpha)
 {
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_ONE, GL_ZERO);
@@ -219,8 +209,7 @@ TEST_F(PartyTest, PopRestoresEnablesAndLeavesHintsAndTheLastAlpha)
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     const float lastLife = m_effect.m_particles[kCount - 1][1].life;
 
-    m_effect.RenderFrame(20);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    Render(20);
 
     EXPECT_TRUE(IsOn(GL_DEPTH_TEST));
     EXPECT_FALSE(IsOn(GL_BLEND));
@@ -233,20 +222,14 @@ TEST_F(PartyTest, PopRestoresEnablesAndLeavesHintsAndTheLastAlpha)
     EXPECT_EQ(GetInt(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
     EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_effect.m_texture));
     // White, with the alpha of the last sprite drawn: the right emitter's particle 79.
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[0], 1.0f);
     EXPECT_FLOAT_EQ(colour[3], lastLife);
-    GLdouble modelView[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    const Matrix4 modelView = ReadMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_DOUBLE_EQ(modelView[14], 0.0);
     EXPECT_DOUBLE_EQ(modelView[0], 1.0);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[10], -200.1 / 199.9, 1e-6);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[3], kHeight);
+    EXPECT_NEAR(ReadMatrix(GL_PROJECTION_MATRIX)[10], -200.1 / 199.9, 1e-6);
+    EXPECT_EQ(GetInts(GL_VIEWPORT)[3], Height());
 }
 
 } // namespace

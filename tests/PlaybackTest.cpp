@@ -60,7 +60,7 @@ Timeline Parse(const std::string& text)
 // TimelinePlayer on its own
 // ---------------------------------------------------------------------------------------------
 
-class TimelinePlayerTest : public ::testing::Test
+class TimelinePlayer : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -85,9 +85,9 @@ const char* const kScript = "0 start A 0\n"
                             "500 int B Q 3\n"
                             "600 end\n";
 
-TEST_F(TimelinePlayerTest, SeekBackwardEndsRunningEffectsThenReplaysEveryEarlierEventOnce)
+TEST_F(TimelinePlayer, SeekBackwardEndsRunningEffectsThenReplaysEveryEarlierEventOnce)
 {
-    TimelinePlayer player(m_scheduler, Parse(kScript));
+    ::TimelinePlayer player(m_scheduler, Parse(kScript));
     player.AdvanceTo(350);
     g_calls.clear();
 
@@ -103,9 +103,9 @@ TEST_F(TimelinePlayerTest, SeekBackwardEndsRunningEffectsThenReplaysEveryEarlier
     EXPECT_EQ(g_calls, (std::vector<std::string>{"A:Frame:250", "B:Frame:50"}));
 }
 
-TEST_F(TimelinePlayerTest, SeekForwardAppliesOnlyTheSkippedEventsWithoutDrawing)
+TEST_F(TimelinePlayer, SeekForwardAppliesOnlyTheSkippedEventsWithoutDrawing)
 {
-    TimelinePlayer player(m_scheduler, Parse(kScript));
+    ::TimelinePlayer player(m_scheduler, Parse(kScript));
     player.AdvanceTo(150);
     g_calls.clear();
     player.SeekTo(520);
@@ -120,9 +120,9 @@ TEST_F(TimelinePlayerTest, SeekForwardAppliesOnlyTheSkippedEventsWithoutDrawing)
     EXPECT_TRUE(g_calls.empty());
 }
 
-TEST_F(TimelinePlayerTest, RestartAndRepeatedSeeksNeverDeliverAnEventTwiceSinceTheLastRewind)
+TEST_F(TimelinePlayer, RestartAndRepeatedSeeksNeverDeliverAnEventTwiceSinceTheLastRewind)
 {
-    TimelinePlayer player(m_scheduler, Parse(kScript));
+    ::TimelinePlayer player(m_scheduler, Parse(kScript));
     player.AdvanceTo(550);
     player.SeekTo(0);   // Home
     g_calls.clear();
@@ -136,9 +136,9 @@ TEST_F(TimelinePlayerTest, RestartAndRepeatedSeeksNeverDeliverAnEventTwiceSinceT
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(TimelinePlayerTest, EndLineStopsTheShowAndLaterEventsStayUnapplied)
+TEST_F(TimelinePlayer, EndLineStopsTheShowAndLaterEventsStayUnapplied)
 {
-    TimelinePlayer player(m_scheduler, Parse("0 start A 0\n100 end\n"));
+    ::TimelinePlayer player(m_scheduler, Parse("0 start A 0\n100 end\n"));
     player.AdvanceTo(99);
     EXPECT_FALSE(player.Ended());
     player.AdvanceTo(100);
@@ -148,9 +148,9 @@ TEST_F(TimelinePlayerTest, EndLineStopsTheShowAndLaterEventsStayUnapplied)
     EXPECT_FALSE(player.Ended());
 }
 
-TEST_F(TimelinePlayerTest, ReplaceReplaysTheNewScriptUpToTheSameTime)
+TEST_F(TimelinePlayer, ReplaceReplaysTheNewScriptUpToTheSameTime)
 {
-    TimelinePlayer player(m_scheduler, Parse(kScript));
+    ::TimelinePlayer player(m_scheduler, Parse(kScript));
     player.AdvanceTo(250);
     g_calls.clear();
     player.Replace(Parse("0 start B 2\n100 int B R 9\n200 start A 0\n900 int A late 1\n"), 250);
@@ -164,7 +164,7 @@ TEST_F(TimelinePlayerTest, ReplaceReplaysTheNewScriptUpToTheSameTime)
 // The controls through the real show loop (null backend, exact clock at 10 frames per second)
 // ---------------------------------------------------------------------------------------------
 
-class ShowControlsTest : public ::testing::Test
+class Playback : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -224,7 +224,7 @@ std::vector<std::string> Without(const std::vector<std::string>& calls, const st
     return kept;
 }
 
-TEST_F(ShowControlsTest, PauseStopsTheClockAndNothingIsDrawnUntilResumed)
+TEST_F(Playback, PauseStopsTheClockAndNothingIsDrawnUntilResumed)
 {
     ASSERT_EQ(Run("0 start A 0\n500 end\n",
                   {{2, Key(&BackendEvents::space)}, {5, Key(&BackendEvents::space)}}),
@@ -236,7 +236,7 @@ TEST_F(ShowControlsTest, PauseStopsTheClockAndNothingIsDrawnUntilResumed)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(ShowControlsTest, SeekKeysReplayTheTimelineAndMoveTheClock)
+TEST_F(Playback, SeekKeysReplayTheTimelineAndMoveTheClock)
 {
     ASSERT_EQ(Run("0 int A P 1\n"
                   "0 start A 0\n"
@@ -256,7 +256,7 @@ TEST_F(ShowControlsTest, SeekKeysReplayTheTimelineAndMoveTheClock)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(ShowControlsTest, SeekForwardPastEventsAppliesEachOnce)
+TEST_F(Playback, SeekForwardPastEventsAppliesEachOnce)
 {
     ASSERT_EQ(Run("0 start A 0\n"
                   "1000 int A P 1\n"
@@ -269,7 +269,7 @@ TEST_F(ShowControlsTest, SeekForwardPastEventsAppliesEachOnce)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(ShowControlsTest, ReloadKeepsTheTimeAndAppliesTheNewScriptUpToIt)
+TEST_F(Playback, ReloadKeepsTheTimeAndAppliesTheNewScriptUpToIt)
 {
     const std::string second = "0 start A 3\n150 int A NEW 1\n9000 end\n";
     ASSERT_EQ(Run("0 start A 0\n100 int A OLD 1\n9000 end\n", {{3, Key(&BackendEvents::reload)}}, 5,
@@ -286,7 +286,7 @@ TEST_F(ShowControlsTest, ReloadKeepsTheTimeAndAppliesTheNewScriptUpToIt)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(ShowControlsTest, InvalidScriptOnReloadIsReportedAndTheOldOnePlaysOn)
+TEST_F(Playback, InvalidScriptOnReloadIsReportedAndTheOldOnePlaysOn)
 {
     testing::internal::CaptureStderr();
     const int status = Run("0 start A 0\n9000 end\n", {{2, Key(&BackendEvents::reload)}}, 4, [&](int64_t frame) {
@@ -302,7 +302,7 @@ TEST_F(ShowControlsTest, InvalidScriptOnReloadIsReportedAndTheOldOnePlaysOn)
     EXPECT_EQ(g_calls, expected);
 }
 
-TEST_F(ShowControlsTest, EscapeEndsTheShowOnlyWhenVariableTenSaysSo)
+TEST_F(Playback, EscapeEndsTheShowOnlyWhenVariableTenSaysSo)
 {
     ASSERT_EQ(Run("0 start A 0\n9000 end\n", {{2, Key(&BackendEvents::escape)}}), kAppRunOk);
     EXPECT_EQ(Without(g_calls, "A:Init"), (std::vector<std::string>{"A:Prepare", "A:Frame:0", "A:Frame:100", "A:End"}));
@@ -314,7 +314,7 @@ TEST_F(ShowControlsTest, EscapeEndsTheShowOnlyWhenVariableTenSaysSo)
     EXPECT_EQ(Without(g_calls, "A:Init").size(), 6u); // Prepare, four frames, End
 }
 
-TEST_F(ShowControlsTest, MissingMusicIsOneWarningNamingTheScriptLineAndTheShowRunsSilent)
+TEST_F(Playback, MissingMusicIsOneWarningNamingTheScriptLineAndTheShowRunsSilent)
 {
     testing::internal::CaptureStderr();
     const int status = Run("# a show\nmusic gone.ogg\n0 start A 0\n200 end\n", {});
@@ -331,7 +331,7 @@ TEST_F(ShowControlsTest, MissingMusicIsOneWarningNamingTheScriptLineAndTheShowRu
 // Clocks
 // ---------------------------------------------------------------------------------------------
 
-TEST(ExactClock, FramesFollowTheRateExactlyAndPauseAndSeekMoveTheBase)
+TEST(ShowClock, ExactFramesFollowTheRateExactlyAndPauseAndSeekMoveTheBase)
 {
     ExactClock clock(60000, 1001, 1000);
     // Frame k at 1000 + floor(k * 1001 / 60) ms.
@@ -351,7 +351,7 @@ TEST(ExactClock, FramesFollowTheRateExactlyAndPauseAndSeekMoveTheBase)
     EXPECT_EQ(ShowClock::ExactOffset(35964, 60000, 1001), 599999);
 }
 
-TEST(MonotonicClock, PauseStopsTimeAndSeekJumps)
+TEST(ShowClock, MonotonicPauseStopsTimeAndSeekJumps)
 {
     using namespace std::chrono;
     steady_clock::time_point now{};
@@ -434,7 +434,7 @@ TEST(AudioClock, IsMonotonicUnderJitteryCallbacksAndHoldsWhilePaused)
 // A capture's length in frames and samples
 // ---------------------------------------------------------------------------------------------
 
-TEST(CaptureLength, NinetyFramesAtThirtyAreThreeSecondsOfSound)
+TEST(Capture, NinetyFramesAtThirtyAreThreeSecondsOfSound)
 {
     EXPECT_EQ(CaptureFrameCount(0, 3000, 30, 1, -1), 90);
     EXPECT_EQ(SamplesForFrames(90, 44100, 30, 1), 132300);
@@ -442,7 +442,7 @@ TEST(CaptureLength, NinetyFramesAtThirtyAreThreeSecondsOfSound)
     EXPECT_EQ(CaptureFrameCount(5000, 3000, 30, 1, -1), 0);
 }
 
-TEST(CaptureLength, FrameCountMatchesTheExactClockAtEveryEnd)
+TEST(Capture, FrameCountMatchesTheExactClockAtEveryEnd)
 {
     // The count is the number of frames whose time lies before the end, for odd rates too.
     const int rates[][2] = {{60, 1}, {60000, 1001}, {30000, 1001}, {24, 1}, {7, 3}};
@@ -458,7 +458,7 @@ TEST(CaptureLength, FrameCountMatchesTheExactClockAtEveryEnd)
             }
 }
 
-TEST(CaptureLength, TenMinutesAtNtscRateStayWithinOneSampleOfTheExactLength)
+TEST(Capture, TenMinutesAtNtscRateStayWithinOneSampleOfTheExactLength)
 {
     // frames * 44100 * 1001 / 60000 exactly, compared in integers scaled by 60000.
     const int64_t tenMinutes = 600LL * 60000 / 1001 + 1;
@@ -476,7 +476,7 @@ TEST(CaptureLength, TenMinutesAtNtscRateStayWithinOneSampleOfTheExactLength)
     EXPECT_EQ(SamplesForFrames(35964, 44100, 60000, 1001), 26459974); // 26459973.54 rounded
 }
 
-TEST(CaptureLength, SampleAtTimeRoundsToTheNearestSample)
+TEST(Capture, SampleAtTimeRoundsToTheNearestSample)
 {
     EXPECT_EQ(SampleAtTime(0, 44100), 0);
     EXPECT_EQ(SampleAtTime(1, 44100), 44);     // 44.1
@@ -485,7 +485,7 @@ TEST(CaptureLength, SampleAtTimeRoundsToTheNearestSample)
     EXPECT_EQ(SampleAtTime(189296, 44100), 8347954); // 8347953.6
 }
 
-TEST(CaptureProgress, LineTellsFramePercentRateAndTimeLeft)
+TEST(Capture, ProgressLineTellsFramePercentRateAndTimeLeft)
 {
     const std::string line = CaptureProgress::Line("show.mp4", 300, 1200, 10.0);
     EXPECT_NE(line.find("show.mp4"), std::string::npos) << line;

@@ -43,13 +43,13 @@ Profiler::FrameRecord Frame(int64_t demoMs, double totalMs)
     return frame;
 }
 
-class ProfilerTest : public ::testing::Test
+// Switches the profiler off again when a test that turned it on ends, however it ends.
+struct ProfilerOffAtEnd
 {
-protected:
-    void TearDown() override { Profiler::Configure(false, ""); }
+    ~ProfilerOffAtEnd() { Profiler::Configure(false, ""); }
 };
 
-TEST(ProfilerStatistics, PercentileInterpolatesBetweenRanks)
+TEST(Profiler, PercentileInterpolatesBetweenRanks)
 {
     std::vector<double> values;
     for (int i = 100; i >= 1; --i)
@@ -64,7 +64,7 @@ TEST(ProfilerStatistics, PercentileInterpolatesBetweenRanks)
     EXPECT_DOUBLE_EQ(Profiler::Percentile({3.0, 1.0, 2.0}, 150.0), 3.0);
 }
 
-TEST(ProfilerStatistics, PerSecondGroupsFramesByWholeDemoSeconds)
+TEST(Profiler, PerSecondGroupsFramesByWholeDemoSeconds)
 {
     const std::vector<Profiler::FrameRecord> frames = {Frame(0, 4.0),    Frame(500, 2.0),  Frame(999, 6.0),
                                                        Frame(1000, 9.0), Frame(1999, 1.0), Frame(5000, 3.0)};
@@ -83,7 +83,7 @@ TEST(ProfilerStatistics, PerSecondGroupsFramesByWholeDemoSeconds)
     EXPECT_DOUBLE_EQ(seconds[2].p99Ms, 3.0);
 }
 
-TEST(ProfilerStatistics, HeaviestSecondsAreOrderedByP99ThenMaximumThenTime)
+TEST(Profiler, HeaviestSecondsAreOrderedByP99ThenMaximumThenTime)
 {
     std::vector<Profiler::SecondStats> seconds(5);
     const double p99[] = {5.0, 9.0, 7.0, 9.0, 9.0};
@@ -102,7 +102,7 @@ TEST(ProfilerStatistics, HeaviestSecondsAreOrderedByP99ThenMaximumThenTime)
     EXPECT_EQ(Profiler::HeaviestSeconds(seconds, 10).size(), 5u);
 }
 
-TEST(ProfilerStatistics, FrameLinesRoundTrip)
+TEST(Profiler, FrameLinesRoundTrip)
 {
     Profiler::FrameRecord frame = Frame(13521, 12.25);
     frame.index = 811;
@@ -122,8 +122,9 @@ TEST(ProfilerStatistics, FrameLinesRoundTrip)
     EXPECT_FALSE(Profiler::ParseFrameLine(Profiler::FrameLine(frame) + "x", &parsed));
 }
 
-TEST_F(ProfilerTest, OffRecordsNothing)
+TEST(Profiler, OffRecordsNothing)
 {
+    const ProfilerOffAtEnd profilerOff;
     Profiler::Configure(false, "");
     Profiler::Mark("main");
     Profiler::Count("texture reading and decoding", 1.0);
@@ -139,8 +140,9 @@ TEST_F(ProfilerTest, OffRecordsNothing)
     EXPECT_FALSE(Profiler::FirstFrameDone());
 }
 
-TEST_F(ProfilerTest, NestedScopesAreExclusiveAndAddUpToTheFrame)
+TEST(Profiler, NestedScopesAreExclusiveAndAddUpToTheFrame)
 {
+    const ProfilerOffAtEnd profilerOff;
     Profiler::Configure(true, TempPath("profile_unused"));
     Profiler::BeginFrame(7);
     Profiler::FrameAt(1234);
@@ -173,8 +175,9 @@ TEST_F(ProfilerTest, NestedScopesAreExclusiveAndAddUpToTheFrame)
     EXPECT_EQ(marks[0].what, "first frame drawn");
 }
 
-TEST_F(ProfilerTest, AFrameBegunAndNotEndedIsNotRecorded)
+TEST(Profiler, AFrameBegunAndNotEndedIsNotRecorded)
 {
+    const ProfilerOffAtEnd profilerOff;
     Profiler::Configure(true, TempPath("profile_unused"));
     Profiler::BeginFrame(0);
     Profiler::BeginFrame(1);
@@ -193,8 +196,9 @@ public:
     void Prepare() override { SleepMs(1); }
 };
 
-TEST_F(ProfilerTest, TheSchedulersEffectCallsAreTheEffectsTime)
+TEST(Profiler, TheSchedulersEffectCallsAreTheEffectsTime)
 {
+    const ProfilerOffAtEnd profilerOff;
     SlowEffect effect;
     Scheduler scheduler;
     scheduler.AddEffect(&effect, "SLOW");
@@ -221,8 +225,9 @@ TEST_F(ProfilerTest, TheSchedulersEffectCallsAreTheEffectsTime)
     scheduler.StopAll();
 }
 
-TEST_F(ProfilerTest, ReportWritesTablesAndMachineLinesThenForgets)
+TEST(Profiler, ReportWritesTablesAndMachineLinesThenForgets)
 {
+    const ProfilerOffAtEnd profilerOff;
     const std::string path = TempPath("profile_report.txt");
     Profiler::Configure(true, path);
     Profiler::Mark("main");

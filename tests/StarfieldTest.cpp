@@ -11,20 +11,15 @@
 
 #include "Background.h"
 #include "Clear.h"
-#include "FlatEffectChecks.h"
+#include "EffectFixture.h"
 #include "Flag.h"
-#include "GlTestContext.h"
 #include "Image.h"
 #include "Party.h"
-#include "TestFiles.h"
-
-using namespace FlatChecks;
+#include "ReferenceRandom.h"
 
 namespace
 {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr int kStars = CStarfieldEffect::kStarCount;
 
 // The star a scatter makes of the next three numbers of the reference sequence.
@@ -42,24 +37,16 @@ double TurnDegrees(long elapsed)
     return 250.0 * std::sin(0.55 * phase) + 80.0 * std::cos(2.3 * phase);
 }
 
-class StarfieldTest : public ::testing::Test
+class Starfield : public EffectTest<CStarfieldEffect>
 {
 protected:
-    void SetUp() override
+    Starfield() : EffectTest(320, 240) {}
+
+    void StartWithStar()
     {
-        ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
         ASSERT_TRUE(WriteTestJpeg("star_64.jpg", 64, 64, Solid(255, 255, 255)));
         DemoSrand(1);
-        ASSERT_EQ(m_effect.Init(kWidth, kHeight), 0);
-        m_effect.Prepare();
-    }
-
-    void TearDown() override { m_effect.End(); }
-
-    void Send(const char* name, int value)
-    {
-        std::string copy = name;
-        m_effect.ReceiveInt(copy.data(), value, 0);
+        ASSERT_NO_FATAL_FAILURE(Start());
     }
 
     // Every star at the far end, where it is drawn with alpha 0.
@@ -71,15 +58,10 @@ protected:
             star[2] = -20.0f;
         }
     }
-
-    ScopedTempDir m_dir;
-    CStarfieldEffect m_effect;
 };
 
-TEST(SharedRandomTest, PartyAndStarfieldDrawInRegistrationOrder)
+TEST_F(Starfield, PartyAndStarfieldDrawFromTheSharedRandomSourceInRegistrationOrder)
 {
-    ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-    ScopedTempDir dir;
     ASSERT_TRUE(WriteTestJpeg("particle.jpg", 8, 8, Solid(255, 255, 255)));
     ASSERT_TRUE(WriteTestJpeg("star_64.jpg", 8, 8, Solid(255, 255, 255)));
     ASSERT_TRUE(WriteTestJpeg("t_flag.jpg", 8, 8, Solid(255, 255, 255)));
@@ -92,12 +74,12 @@ TEST(SharedRandomTest, PartyAndStarfieldDrawInRegistrationOrder)
     CFlagEffect flag;
     CPartyEffect party;
     CStarfieldEffect starfield;
-    background.Init(kWidth, kHeight);
-    image.Init(kWidth, kHeight);
-    clear.Init(kWidth, kHeight);
-    EXPECT_EQ(flag.Init(kWidth, kHeight), 0);
-    EXPECT_EQ(party.Init(kWidth, kHeight), 0);
-    EXPECT_EQ(starfield.Init(kWidth, kHeight), 0);
+    Init(background);
+    Init(image);
+    Init(clear);
+    EXPECT_EQ(Init(flag), 0);
+    EXPECT_EQ(Init(party), 0);
+    EXPECT_EQ(Init(starfield), 0);
 
     // PARTY takes the first 640 numbers, four per particle, left and right in turn.
     ReferenceRandom random;
@@ -120,20 +102,21 @@ TEST(SharedRandomTest, PartyAndStarfieldDrawInRegistrationOrder)
     ExpectScattered(starfield.m_stars[kStars - 1], random);
 
     // Its first frame scatters once more from the next 600, and does not move the stars.
-    starfield.Prepare();
-    starfield.RenderFrame(2500);
+    Prepare(starfield);
+    Render(starfield, 2500);
     for (int k = 0; k < kStars; ++k)
     {
         SCOPED_TRACE(testing::Message() << "star " << k);
         ExpectScattered(starfield.m_stars[k], random);
     }
     EXPECT_EQ(DemoRand(), random.Next());
-    starfield.End();
+    End(starfield);
 }
 
-TEST_F(StarfieldTest, StarsTravelEightUnitsASecondAndWrapToExactlyTheFarEnd)
+TEST_F(Starfield, StarsTravelEightUnitsASecondAndWrapToExactlyTheFarEnd)
 {
-    m_effect.RenderFrame(0);
+    ASSERT_NO_FATAL_FAILURE(StartWithStar());
+    Render(0);
     EXPECT_FALSE(m_effect.m_resetPending);
     float (&stars)[kStars][3] = m_effect.m_stars;
     stars[0][2] = 0.0f;
@@ -142,7 +125,7 @@ TEST_F(StarfieldTest, StarsTravelEightUnitsASecondAndWrapToExactlyTheFarEnd)
     stars[2][2] = 12.0f;
     stars[3][2] = 20.0f;
 
-    m_effect.RenderFrame(1000);
+    Render(1000);
     EXPECT_FLOAT_EQ(m_effect.m_step, 4.0f);
     EXPECT_EQ(stars[0][2], 8.0f);
     // Past 20: exactly the far end, not the far end plus the overshoot; x and y stay.
@@ -151,35 +134,36 @@ TEST_F(StarfieldTest, StarsTravelEightUnitsASecondAndWrapToExactlyTheFarEnd)
     EXPECT_EQ(stars[3][2], -20.0f);
     // Exactly 20 is not past it.
     EXPECT_EQ(stars[2][2], 20.0f);
-    m_effect.RenderFrame(1000);
+    Render(1000);
     EXPECT_EQ(stars[2][2], 20.0f);
-    m_effect.RenderFrame(1001);
+    Render(1001);
     EXPECT_EQ(stars[2][2], -20.0f);
 
     // An earlier time than the last frame's: the stars back away, past the far end too.
     stars[4][2] = -19.9f;
-    m_effect.RenderFrame(501);
+    Render(501);
     EXPECT_FLOAT_EQ(m_effect.m_step, -2.0f);
     EXPECT_FLOAT_EQ(stars[4][2], -23.9f);
     EXPECT_FLOAT_EQ(stars[0][2], 8.0f + 0.008f - 4.0f);
 
     // End and Prepare reset nothing: the step spans the gap to the last frame drawn.
-    m_effect.End();
-    m_effect.Prepare();
-    m_effect.RenderFrame(751);
+    End();
+    Prepare();
+    Render(751);
     EXPECT_FLOAT_EQ(m_effect.m_step, 1.0f);
     EXPECT_FLOAT_EQ(stars[4][2], -21.9f);
 }
 
-TEST_F(StarfieldTest, ResetScattersAgainAtTheNextFrameOnly)
+TEST_F(Starfield, ResetScattersAgainAtTheNextFrameOnly)
 {
-    m_effect.RenderFrame(100);
+    ASSERT_NO_FATAL_FAILURE(StartWithStar());
+    Render(100);
     for (const char* ignored : {"reset", "RESET1", "RESE", "Reset"})
     {
         Send(ignored, 1);
         EXPECT_FALSE(m_effect.m_resetPending) << ignored;
     }
-    m_effect.RenderFrame(200);
+    Render(200);
     const float before = m_effect.m_stars[7][2];
 
     ReferenceRandom random;
@@ -188,7 +172,7 @@ TEST_F(StarfieldTest, ResetScattersAgainAtTheNextFrameOnly)
     EXPECT_TRUE(m_effect.m_resetPending);
     EXPECT_EQ(m_effect.m_stars[7][2], before);
     // Freshly scattered, and not moved although 5 s have passed.
-    m_effect.RenderFrame(5200);
+    Render(5200);
     EXPECT_FALSE(m_effect.m_resetPending);
     EXPECT_EQ(m_effect.m_lastTime, 5200);
     EXPECT_EQ(m_effect.m_step, 0.0f);
@@ -199,75 +183,76 @@ TEST_F(StarfieldTest, ResetScattersAgainAtTheNextFrameOnly)
     }
     // The next frame moves them again.
     const float z = m_effect.m_stars[0][2];
-    m_effect.RenderFrame(5300);
+    Render(5300);
     EXPECT_TRUE(m_effect.m_stars[0][2] == z + 0.8f || m_effect.m_stars[0][2] == -20.0f);
 }
 
-TEST_F(StarfieldTest, StarsFadeInWithNearnessAndTurnAboutTheLineOfSight)
+TEST_F(Starfield, StarsFadeInWithNearnessAndTurnAboutTheLineOfSight)
 {
+    ASSERT_NO_FATAL_FAILURE(StartWithStar());
     const long t = -1;  // the turn is 80 degrees here
-    m_effect.RenderFrame(t);
+    Render(t);
     ASSERT_NEAR(TurnDegrees(t), 80.0, 1e-9);
-    const int cx = kWidth / 2;
-    const int cy = kHeight / 2;
+    const int cx = Width() / 2;
+    const int cy = Height() / 2;
 
     // One star half way in (z -10, drawn at depth 30): alpha 0.5.
     AllFar();
     m_effect.m_stars[0][2] = -10.0f;
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(t);
+    ResetFrame();
+    Render(t);
     SaveFrame("starfield_half_alpha");
-    EXPECT_TRUE(PixelNear(cx, cy, Rgba{128, 128, 128, 0}, 3));
+    EXPECT_TRUE(PixelNear(cx, cy, Rgb{128, 128, 128}, 3));
 
     // Nearer than z 0 the alpha is clamped to 1.
     AllFar();
     m_effect.m_stars[0][2] = 10.0f;
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(t);
-    EXPECT_TRUE(PixelNear(cx, cy, Rgba{255, 255, 255, 0}, 2));
+    ResetFrame();
+    Render(t);
+    EXPECT_TRUE(PixelNear(cx, cy, Rgb{255, 255, 255}, 2));
 
     // Within 0.1 of the eye it lies before the near plane and is clipped away.
     AllFar();
     m_effect.m_stars[0][2] = 19.95f;
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(t);
-    EXPECT_TRUE(PixelNear(cx, cy, Rgba{0, 0, 0, 0}, 0));
+    ResetFrame();
+    Render(t);
+    EXPECT_TRUE(PixelNear(cx, cy, Rgb{0, 0, 0}, 0));
 
     // A star at (3, 0), drawn at depth 10, shows turned by 80 degrees about the centre.
     AllFar();
     m_effect.m_stars[0][0] = 3.0f;
     m_effect.m_stars[0][2] = 10.0f;
-    GlTestContext::Create(kWidth, kHeight);
-    m_effect.RenderFrame(t);
+    ResetFrame();
+    Render(t);
     SaveFrame("starfield_turned");
     const double turn = 80.0 * M_PI / 180.0;
     const int x = static_cast<int>(ScreenX(3.0 * std::cos(turn), 10.0));
     const int y = static_cast<int>(ScreenY(3.0 * std::sin(turn), 10.0));
-    EXPECT_TRUE(PixelNear(x, y, Rgba{255, 255, 255, 0}, 2));
-    EXPECT_TRUE(PixelNear(static_cast<int>(ScreenX(3.0, 10.0)), cy, Rgba{0, 0, 0, 0}, 0));
+    EXPECT_TRUE(PixelNear(x, y, Rgb{255, 255, 255}, 2));
+    EXPECT_TRUE(PixelNear(static_cast<int>(ScreenX(3.0, 10.0)), cy, Rgb{0, 0, 0}, 0));
 
     // A whole field, a few seconds in.
-    GlTestContext::Create(kWidth, kHeight);
+    ResetFrame();
     Send("RESET", 1);
     for (long time = 0; time <= 3000; time += 40)
     {
         glClear(GL_COLOR_BUFFER_BIT);
-        m_effect.RenderFrame(time);
+        Render(time);
     }
     SaveFrame("starfield_field");
 }
 
-TEST_F(StarfieldTest, PopRestoresEnablesAndLeavesTheTurnAndTheLastAlpha)
+TEST_F(Starfield, PopRestoresEnablesAndLeavesTheTurnAndTheLastAlpha)
 {
-    m_effect.RenderFrame(0);
+    ASSERT_NO_FATAL_FAILURE(StartWithStar());
+    Render(0);
     m_effect.m_stars[kStars - 1][2] = -4.0f;
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_ONE, GL_ZERO);
     glShadeModel(GL_FLAT);
     glHint(GL_POINT_SMOOTH_HINT, GL_FASTEST);
 
-    m_effect.RenderFrame(2000);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    Render(2000);
 
     EXPECT_TRUE(IsOn(GL_DEPTH_TEST));
     EXPECT_FALSE(IsOn(GL_BLEND));
@@ -278,28 +263,23 @@ TEST_F(StarfieldTest, PopRestoresEnablesAndLeavesTheTurnAndTheLastAlpha)
     EXPECT_EQ(GetInt(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
     EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_effect.m_texture));
     // White with the alpha of the last star, taken before it moved: (-4 + 20) x 0.05.
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_FLOAT_EQ(colour[1], 1.0f);
     EXPECT_FLOAT_EQ(colour[3], 0.8f);
     // Turned about z.
     const double turn = TurnDegrees(2000) * M_PI / 180.0;
-    GLdouble modelView[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    const Matrix4 modelView = ReadMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_NEAR(modelView[0], std::cos(turn), 1e-5);
     EXPECT_NEAR(modelView[1], std::sin(turn), 1e-5);
     EXPECT_NEAR(modelView[10], 1.0, 1e-6);
     EXPECT_NEAR(modelView[14], 0.0, 1e-6);
 }
 
-TEST(StarfieldFailureTest, InitReportsAMissingTexture)
+TEST_F(Starfield, InitReportsAMissingTexture)
 {
-    ASSERT_TRUE(GlTestContext::Create(kWidth, kHeight));
-    ScopedTempDir dir;
-    CStarfieldEffect effect;
-    EXPECT_EQ(effect.Init(kWidth, kHeight), 1);
-    EXPECT_EQ(effect.m_texture, 0u);
-    EXPECT_TRUE(effect.m_resetPending);
+    EXPECT_EQ(Init(), 1);
+    EXPECT_EQ(m_effect.m_texture, 0u);
+    EXPECT_TRUE(m_effect.m_resetPending);
 }
 
 } // namespace

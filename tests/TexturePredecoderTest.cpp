@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DemoGL.h"
-#include "GlTestContext.h"
+#include "GlChecks.h"
 #include "codecs/ImageCodec.h"
 #include "api/Library.h"
 #include "TestFiles.h"
@@ -159,23 +159,15 @@ std::vector<LoadResult> LoadAll(const std::vector<LoadRequest>& requests)
         if (id != 0)
         {
             EXPECT_EQ(DEMOGL_TextureUpload(id), 0);
-            glBindTexture(GL_TEXTURE_2D, id);
-            GLint width = 0;
-            GLint height = 0;
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &result.internalFormat);
-            result.texels.resize(static_cast<size_t>(width) * height * 4);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, result.texels.data());
-            glBindTexture(GL_TEXTURE_2D, 0);
+            result.internalFormat = ReadTexture(id).internalFormat;
+            result.texels = ReadTexels(id, GL_RGBA);
         }
         results.push_back(result);
     }
     return results;
 }
 
-TEST(TexturePredecoderLoads, GiveTheSameTexturesAndMessagesAsWithout)
+TEST(TexturePredecoder, LoadsGiveTheSameTexturesAndMessagesAsWithout)
 {
     ASSERT_TRUE(GlTestContext::Create(16, 16));
     ScopedTempDir dir;

@@ -48,14 +48,14 @@ GLint LevelParameter(GLenum name)
     return value;
 }
 
-class TexturesTest : public ::testing::Test
+class Textures : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(GlTestContext::Create(32, 32)); }
     ScopedTempDir m_dir;
 };
 
-TEST_F(TexturesTest, JpegIsUploadedUprightWithItsParameters)
+TEST_F(Textures, JpegIsUploadedUprightWithItsParameters)
 {
     ASSERT_TRUE(WriteTestJpeg("pictures/halves.jpg", 16, 16, [](int x, int y) { return TopRedBottomBlue(x, y, 16); }));
     const unsigned id = DEMOGL_TextureLoad("pictures/halves.jpg", kImageTypeJpeg, 0, GL_CLAMP, GL_CLAMP,
@@ -86,7 +86,7 @@ TEST_F(TexturesTest, JpegIsUploadedUprightWithItsParameters)
     EXPECT_LT(bottom.r, 40);
 }
 
-TEST_F(TexturesTest, UnUploadFreesTheStorageAndKeepsTheName)
+TEST_F(Textures, UnUploadFreesTheStorageAndKeepsTheName)
 {
     ASSERT_TRUE(WriteTestTga("border.tga", 8, 8, Solid(0, 255, 0)));
     const unsigned id = DEMOGL_TextureLoad("border.tga", kImageTypeTga, 0, GL_REPEAT, GL_REPEAT, GL_LINEAR,
@@ -118,7 +118,7 @@ TEST_F(TexturesTest, UnUploadFreesTheStorageAndKeepsTheName)
     EXPECT_NE(DEMOGL_TextureUnUpload(id + 1000), 0);
 }
 
-TEST_F(TexturesTest, TgaAlphaIsKeptWithTheEightBitFormat)
+TEST_F(Textures, TgaAlphaIsKeptWithTheEightBitFormat)
 {
     // 2x1 true-colour TGA with 8 alpha bits: an opaque and a half-transparent pixel.
     const std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8,
@@ -137,7 +137,7 @@ TEST_F(TexturesTest, TgaAlphaIsKeptWithTheEightBitFormat)
         EXPECT_EQ(texels[i], expected[i]) << i;
 }
 
-TEST_F(TexturesTest, FailedLoadsGiveZeroAndOneMessageNamingTheFile)
+TEST_F(Textures, FailedLoadsGiveZeroAndOneMessageNamingTheFile)
 {
     ASSERT_TRUE(WriteTestFile("garbage.jpg", std::vector<uint8_t>(100, 0x5A)));
     ASSERT_TRUE(WriteTestFile("empty.tga", {}));
@@ -163,7 +163,7 @@ TEST_F(TexturesTest, FailedLoadsGiveZeroAndOneMessageNamingTheFile)
     }
 }
 
-TEST_F(TexturesTest, ExtensionNumbersAndTheSwitchThatHidesThem)
+TEST_F(Textures, ExtensionNumbersAndTheSwitchThatHidesThem)
 {
     // Mesa's software renderer offers both.
     EXPECT_TRUE(DEMOGL_ExtensionCheckIfAvailable(kExtensionMultitexture));

@@ -31,7 +31,7 @@ struct BadScript
     const char* reason;  // the whole message after "demoflow.txt:<line>: "
 };
 
-TEST(TimelineTest, MalformedScriptsNameTheFileLineAndReason)
+TEST(Timeline, MalformedScriptsNameTheFileLineAndReason)
 {
     const BadScript cases[] = {
         {"0 start CLEAR 0\n0 strat CLEAR 1\n", 2, "unknown command \"strat\""},
@@ -103,7 +103,7 @@ TEST(TimelineTest, MalformedScriptsNameTheFileLineAndReason)
 // Bytes no editor meant to write: a picture or a sound file given as the script, NUL bytes,
 // UTF-16, lone CR line ends, very long lines and a very long file whose fault is at its end.
 // Each is refused at the right line, with the field shown escaped and cut to 64 bytes.
-TEST(TimelineTest, GarbageLongLinesAndHugeScriptsFailAtTheirLine)
+TEST(Timeline, GarbageLongLinesAndHugeScriptsFailAtTheirLine)
 {
     const std::string longA(1 << 20, 'A');
     const std::string long9(1 << 20, '9');
@@ -158,7 +158,7 @@ TEST(TimelineTest, GarbageLongLinesAndHugeScriptsFailAtTheirLine)
     EXPECT_EQ(t.endTimeMs, 199999);
 }
 
-TEST(TimelineTest, AcceptsEverySpellingOfTheFormat)
+TEST(Timeline, AcceptsEverySpellingOfTheFormat)
 {
     // CRLF, tabs and runs of blanks, comments (whole-line, trailing, glued to a field), blank
     // lines, both time forms, equal times, no final newline.
@@ -201,7 +201,7 @@ TEST(TimelineTest, AcceptsEverySpellingOfTheFormat)
     EXPECT_EQ(t.endTimeMs, 62250);  // no "end": the last event
 }
 
-TEST(TimelineTest, EndTime)
+TEST(Timeline, EndTime)
 {
     const Timeline withEnd = Parse("0 start CLEAR 0\n0:30 end\n\n# done\n");
     EXPECT_TRUE(withEnd.hasEnd);
@@ -222,7 +222,7 @@ TEST(TimelineTest, EndTime)
     }
 }
 
-TEST(TimelineTest, TimeForms)
+TEST(Timeline, TimeForms)
 {
     const struct
     {
@@ -248,7 +248,7 @@ TEST(TimelineTest, TimeForms)
     }
 }
 
-TEST(TimelineTest, LoadTimelineReadsTheFileOrNamesIt)
+TEST(Timeline, LoadTimelineReadsTheFileOrNamesIt)
 {
     const std::string path = ::testing::TempDir() + "timeline_test_demoflow.txt";
     FILE* f = std::fopen(path.c_str(), "wb");

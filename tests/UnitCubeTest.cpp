@@ -1,14 +1,13 @@
 // The unit cube: the geometry of its three tables, and its display list drawn through real GL
 // from each of the six sides.
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
 #include <vector>
 
-#include "GlTestContext.h"
+#include "GlChecks.h"
 #include "UnitCube.h"
 
 namespace {
@@ -127,7 +126,7 @@ GLuint MakeCornerTexture()
 // Looks at the cube straight along each face's normal, lit from the eye, and checks near each
 // corner of the facing face the texture colour of that corner at full brightness: the face is
 // in the list, its normal faces out and its texture coordinates are where they belong.
-TEST(UnitCubeList, DrawsEverySideLitAndTextured)
+TEST(UnitCube, ListDrawsEverySideLitAndTextured)
 {
     const int size = 64;
     ASSERT_TRUE(GlTestContext::Create(size, size));
@@ -137,9 +136,9 @@ TEST(UnitCubeList, DrawsEverySideLitAndTextured)
     ASSERT_NE(list, 0u);
     ASSERT_TRUE(glIsList(list));
 
+    const Matrix4 projection = OrthoMatrix(-1, 1, -1, 1, 0.1, 10);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, 0.1, 10);
+    glLoadMatrixd(projection.data());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const GLfloat eyeLight[4] = {0, 0, 1, 0};
@@ -160,38 +159,29 @@ TEST(UnitCubeList, DrawsEverySideLitAndTextured)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         const bool vertical = n[1] != 0.0f;
-        gluLookAt(3 * n[0], 3 * n[1], 3 * n[2], 0, 0, 0, 0, vertical ? 0 : 1, vertical ? 1 : 0);
+        const View view{projection,
+                        LookAtMatrix({3.0 * n[0], 3.0 * n[1], 3.0 * n[2]}, {0, 0, 0},
+                                     {0, vertical ? 0.0 : 1.0, vertical ? 1.0 : 0.0}),
+                        size, size};
+        glLoadMatrixd(view.modelView.data());
         glCallList(list);
 
-        GLdouble modelView[16], projection[16];
-        GLint viewport[4];
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-        glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        glGetIntegerv(GL_VIEWPORT, viewport);
         for (int k = 0; k < 4; ++k)
         {
             // 70 % of the way from the face's centre to the corner.
             const float* corner = cube.vertices[cube.faces[f][k]];
-            const double px = 0.7 * corner[0] + 0.3 * 0.5 * n[0];
-            const double py = 0.7 * corner[1] + 0.3 * 0.5 * n[1];
-            const double pz = 0.7 * corner[2] + 0.3 * 0.5 * n[2];
-            GLdouble wx = 0, wy = 0, wz = 0;
-            ASSERT_TRUE(gluProject(px, py, pz, modelView, projection, viewport, &wx, &wy, &wz));
-            const Rgba pixel = GlTestContext::Pixel(int(wx), int(wy));
+            const WindowPoint p = view.Project(0.7 * corner[0] + 0.3 * 0.5 * n[0], 0.7 * corner[1] + 0.3 * 0.5 * n[1],
+                                               0.7 * corner[2] + 0.3 * 0.5 * n[2]);
             const unsigned char* expected = kCornerColours[k];
-            EXPECT_NEAR(pixel.r, expected[0], 3) << "face " << f << " corner " << k;
-            EXPECT_NEAR(pixel.g, expected[1], 3) << "face " << f << " corner " << k;
-            EXPECT_NEAR(pixel.b, expected[2], 3) << "face " << f << " corner " << k;
+            EXPECT_TRUE(PixelNear(p, {expected[0], expected[1], expected[2]}, 3)) << "face " << f << " corner " << k;
         }
     }
 
     // The list changes no state: the texture binding and the enables are the caller's.
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), texture);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_EQ(static_cast<GLuint>(GetInt(GL_TEXTURE_BINDING_2D)), texture);
+    EXPECT_TRUE(IsOn(GL_TEXTURE_2D));
+    EXPECT_TRUE(IsOn(GL_LIGHTING));
+    EXPECT_TRUE(NoGlError("drawing the cube"));
 
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
@@ -201,7 +191,7 @@ TEST(UnitCubeList, DrawsEverySideLitAndTextured)
     glDeleteTextures(1, &texture);
 }
 
-TEST(UnitCubeList, EachCompileDeletesTheListItSupersedes)
+TEST(UnitCube, EachCompileDeletesTheListItSupersedes)
 {
     ASSERT_TRUE(GlTestContext::Create(16, 16));
     const Cube cube;
@@ -217,5 +207,5 @@ TEST(UnitCubeList, EachCompileDeletesTheListItSupersedes)
     for (GLuint name : names)
         EXPECT_EQ(glIsList(name) == GL_TRUE, name == current) << name;
     glDeleteLists(current, 1);
-    EXPECT_TRUE(GlTestContext::TakeGlErrors().empty());
+    EXPECT_TRUE(NoGlError("compiling the cube"));
 }

@@ -3,8 +3,6 @@
 
 #include <zlib.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -16,6 +14,7 @@
 #include <thread>
 
 #include "codecs/ImageCodec.h"
+#include "platform/Process.h"
 #include "support/Profiler.h"
 
 namespace {
@@ -183,14 +182,16 @@ bool IsVideoPath(const std::string& path)
 int64_t CaptureFrameCount(int64_t startMs, int64_t endMs, int fpsNumerator, int fpsDenominator, int64_t frameLimit)
 {
     // floor(k * 1000 * den / num) >= D  <=>  k >= D * num / (1000 * den), so the count is the
-    // ceiling of that quotient.
+    // ceiling of that quotient; with D = q * (1000 * den) + r it is q * num + ceil(r * num /
+    // (1000 * den)), exact in 64 bits for any span (num and den are at most a million).
     const int64_t span = endMs - startMs;
     int64_t count = 0;
     if (span > 0)
     {
-        const __int128 numerator = static_cast<__int128>(span) * fpsNumerator;
-        const __int128 denominator = static_cast<__int128>(1000) * fpsDenominator;
-        count = static_cast<int64_t>((numerator + denominator - 1) / denominator);
+        const int64_t denominator = int64_t{1000} * fpsDenominator;
+        const int64_t whole = span / denominator;
+        const int64_t rest = span % denominator;
+        count = whole * fpsNumerator + (rest * fpsNumerator + denominator - 1) / denominator;
     }
     if (frameLimit >= 0)
         count = std::min(count, frameLimit);
@@ -198,7 +199,7 @@ int64_t CaptureFrameCount(int64_t startMs, int64_t endMs, int fpsNumerator, int 
 }
 
 CaptureProgress::CaptureProgress(std::string target, int64_t totalFrames)
-    : m_target(std::move(target)), m_total(totalFrames), m_terminal(isatty(STDERR_FILENO) == 1),
+    : m_target(std::move(target)), m_total(totalFrames), m_terminal(StandardErrorIsTerminal()),
       m_start(Clock::now()), m_lastPrint(m_start)
 {
 }

@@ -1,33 +1,22 @@
 // The ffmpeg capture: one process, two pipes, two writer threads. The video thread converts
 // each frame to the encoder's 4:2:0 (turning it upright on the way) and writes it; the audio
 // thread renders the whole soundtrack (its length is fixed by the frame count) and writes it as
-// fast as ffmpeg takes it. The two writers never wait for each other: ffmpeg reads its inputs
-// in whatever order it likes (while it probes them at start it reads one and then the other),
-// and each pipe always has data coming. SIGPIPE is blocked on the writer threads: a failed
-// ffmpeg shows up as a write error, not a killed demo.
+// fast as ffmpeg takes it. The two writers never wait for each other: ffmpeg reads its inputs in whatever order it
+// likes (while it probes them at start it reads one and then the other), and each pipe always
+// has data coming. The process and its pipes are the platform's (FfmpegProcess.h).
 #include "capture/VideoCapture.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <cctype>
 #include <condition_variable>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
 #include <thread>
 
+#include "capture/FfmpegProcess.h"
 #include "capture/Yuv420.h"
 #include "support/Profiler.h"
-
-extern char** environ;
 
 namespace {
 
@@ -67,46 +56,6 @@ EncoderSetting SettingFor(VideoQuality quality)
     return {"veryfast", "15", "good", "4", "31"};
 }
 
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-void BlockSigpipeOnThisThread()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-// A pipe whose ends are close-on-exec and numbered 10 or above, so that moving the read end to
-// the child's descriptor 0 or 3 never collides with one of them.
-bool MakePipe(int* readEnd, int* writeEnd)
-{
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
-        return false;
-    for (int& end : ends)
-    {
-        const int moved = fcntl(end, F_DUPFD_CLOEXEC, 10);
-        close(end);
-        end = moved;
-    }
-    if (ends[0] < 0 || ends[1] < 0)
-    {
-        if (ends[0] >= 0)
-            close(ends[0]);
-        if (ends[1] >= 0)
-            close(ends[1]);
-        return false;
-    }
-    *readEnd = ends[0];
-    *writeEnd = ends[1];
-    return true;
-}
-
 class VideoSink : public FrameSink
 {
 public:
@@ -124,39 +73,9 @@ public:
 
     bool Start(const std::string& program, std::string* error)
     {
-        int videoRead = -1;
-        int audioRead = -1;
-        if (!MakePipe(&videoRead, &m_videoFd) || !MakePipe(&audioRead, &m_audioFd))
-        {
-            *error = std::string("cannot make the pipes to ffmpeg: ") + std::strerror(errno);
-            CloseFd(videoRead);
-            CloseFd(audioRead);
+        m_process = StartFfmpeg(program, FfmpegArguments(m_settings, m_soundtrack->SampleRate()), error);
+        if (!m_process)
             return false;
-        }
-        std::vector<std::string> arguments = FfmpegArguments(m_settings, m_soundtrack->SampleRate());
-        arguments.insert(arguments.begin(), program);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, videoRead, 0);
-        posix_spawn_file_actions_adddup2(&actions, audioRead, 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        const int status = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        CloseFd(videoRead);
-        CloseFd(audioRead);
-        if (status != 0)
-        {
-            *error = "cannot start " + program + ": " + std::strerror(status);
-            m_pid = -1;
-            CloseFd(m_videoFd);
-            CloseFd(m_audioFd);
-            return false;
-        }
         m_videoThread = std::thread([this] { VideoLoop(); });
         m_audioThread = std::thread([this] { AudioLoop(); });
         return true;
@@ -191,18 +110,8 @@ public:
             m_videoThread.join();
         if (m_audioThread.joinable())
             m_audioThread.join();
-        CloseFd(m_videoFd);
-        CloseFd(m_audioFd);
-        int status = 0;
-        bool exitedCleanly = true;
-        if (m_pid > 0)
-        {
-            while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR)
-            {
-            }
-            exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            m_pid = -1;
-        }
+        std::string how;
+        const bool exitedCleanly = !m_process || m_process->Wait(&how);
         if (exitedCleanly && !m_failed && m_framesAccepted != m_settings.frames)
         {
             *error = "the show gave " + std::to_string(m_framesAccepted) + " of the " +
@@ -213,8 +122,6 @@ public:
         }
         if (!exitedCleanly)
         {
-            const std::string how = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                                      : "signal " + std::to_string(WTERMSIG(status));
             *error = "ffmpeg could not write " + m_settings.path + " (" + how + ")";
         }
         else if (m_failed)
@@ -226,13 +133,6 @@ public:
     }
 
 private:
-    static void CloseFd(int& fd)
-    {
-        if (fd >= 0)
-            close(fd);
-        fd = -1;
-    }
-
     void Fail(const std::string& what)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -244,7 +144,6 @@ private:
 
     void VideoLoop()
     {
-        BlockSigpipeOnThisThread();
         // One converted frame, written while the next ones wait in the queue as BGRA.
         std::vector<uint8_t> yuv(Yuv420FrameBytes(m_settings.width, m_settings.height));
         for (;;)
@@ -261,20 +160,20 @@ private:
             }
             ConvertBgraToYuv420(frame.data(), m_settings.width, m_settings.height, yuv.data());
             Recycle(std::move(frame));
-            if (!WriteAll(m_videoFd, yuv.data(), yuv.size()))
+            std::string reason;
+            if (!m_process->WriteVideo(yuv.data(), yuv.size(), &reason))
             {
-                Fail(std::string("video pipe: ") + std::strerror(errno));
+                Fail("video pipe: " + reason);
                 break;
             }
         }
         // ffmpeg sees the end of the video once this end is closed.
         std::lock_guard<std::mutex> lock(m_mutex);
-        CloseFd(m_videoFd);
+        m_process->CloseVideo();
     }
 
     void AudioLoop()
     {
-        BlockSigpipeOnThisThread();
         const int64_t total = SamplesForFrames(m_settings.frames, m_soundtrack->SampleRate(),
                                                m_settings.fpsNumerator, m_settings.fpsDenominator);
         std::vector<int16_t> buffer(2 * 4096);
@@ -287,24 +186,23 @@ private:
             }
             const size_t chunk = static_cast<size_t>(std::min<int64_t>(total - written, 4096));
             m_soundtrack->Render(buffer.data(), chunk);
-            if (!WriteAll(m_audioFd, reinterpret_cast<const uint8_t*>(buffer.data()),
-                          chunk * kMusicChannels * sizeof(int16_t)))
+            std::string reason;
+            if (!m_process->WriteAudio(reinterpret_cast<const uint8_t*>(buffer.data()),
+                                       chunk * kMusicChannels * sizeof(int16_t), &reason))
             {
-                Fail(std::string("audio pipe: ") + std::strerror(errno));
+                Fail("audio pipe: " + reason);
                 break;
             }
             written += static_cast<int64_t>(chunk);
         }
         std::lock_guard<std::mutex> lock(m_mutex);
-        CloseFd(m_audioFd);
+        m_process->CloseAudio();
     }
 
     VideoCaptureSettings m_settings;
     std::unique_ptr<MusicStream> m_soundtrack;
     size_t m_maxQueued;
-    pid_t m_pid = -1;
-    int m_videoFd = -1;
-    int m_audioFd = -1;
+    std::unique_ptr<FfmpegProcess> m_process;
     std::thread m_videoThread;
     std::thread m_audioThread;
     std::mutex m_mutex;
@@ -319,46 +217,6 @@ private:
 };
 
 } // namespace
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-std::string FindProgram(const std::string& program)
-{
-    if (program.empty())
-        return {};
-    if (program.find('/') != std::string::npos)
-        return IsExecutableFile(program) ? program : std::string();
-    const char* pathVariable = std::getenv("PATH");
-    const std::string path = pathVariable != nullptr ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
-    size_t begin = 0;
-    while (begin <= path.size())
-    {
-        size_t end = path.find(':', begin);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string directory = end > begin ? path.substr(begin, end - begin) : ".";
-        const std::string candidate = directory + "/" + program;
-        if (IsExecutableFile(candidate))
-            return candidate;
-        begin = end + 1;
-    }
-    return {};
-}
 
 std::vector<std::string> VideoEncoderArguments(const std::string& path, VideoQuality quality)
 {

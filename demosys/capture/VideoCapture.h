@@ -41,11 +41,12 @@ struct VideoCaptureSettings
 constexpr int kVideoEncoderThreads = 2;
 
 // The full path of `program` found through PATH (or the program itself when it contains a
-// slash and is executable); empty when there is none.
+// slash, or on Windows a backslash, and is executable; on Windows ".exe" is added to a name
+// without an extension); empty when there is none.
 std::string FindProgram(const std::string& program);
 
 // Writes all `size` bytes to `fd`, resuming after interruptions and partial writes; false on
-// an error (EPIPE when the reader has gone).
+// an error (EPIPE when the reader has gone). POSIX only (the benchmark's plain capture loop).
 bool WriteAll(int fd, const uint8_t* data, size_t size);
 
 // The video encoder's part of the command line: codec, speed and quality for `quality`, the

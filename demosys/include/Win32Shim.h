@@ -1,12 +1,20 @@
 // The few Win32 names the demo's own code uses, so that the same sources build on Linux.
-// On Windows this header is empty and <windows.h> provides the real ones.
+// On Windows <windows.h> provides the real ones, but for MessageBoxA.
 //
-// MessageBoxA never blocks a headless run: it writes "Error: <text>" to standard error.
-// wglGetProcAddress maps to the GL loader of whatever backend created the context.
+// MessageBoxA never blocks a headless run: it writes "Error: <text>" to standard error; on
+// Windows a window run also shows the real box. wglGetProcAddress maps to the GL loader of
+// whatever backend created the context (on Windows, the real one of the WGL context).
 #pragma once
 
 #ifdef _WIN32
 #include <windows.h>
+
+// The library's MessageBoxA: the line on standard error always, the real box only in a window
+// run whose start-up dialog a person answered (never headless, with --no-dialog or when the
+// dialog started by itself), so nothing waits on a box nobody can press.
+int WINAPI DemoMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+#undef MessageBoxA
+#define MessageBoxA DemoMessageBoxA
 #else
 
 typedef void* HINSTANCE;

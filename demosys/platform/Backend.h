@@ -1,6 +1,7 @@
 // The platform contract: everything the show needs from the machine it runs on, behind one small
 // interface. A platform is a folder of its own under platform/ (sdl: a window, egl: headless GL,
-// null: no GL at all, for timeline tests); BackendChoice.cpp is the one place that picks them.
+// win32: a window and headless GL on Windows, null: no GL at all, for timeline tests);
+// BackendChoice.cpp is the one place that picks them.
 //
 // A backend owns the window (if any) and its events, the GL context, presenting a frame, the
 // start-up dialog's event loop, drawing the overlay over the presented picture, and opening the

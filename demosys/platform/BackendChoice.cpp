@@ -1,7 +1,11 @@
 #include "platform/BackendChoice.h"
 
+#ifdef _WIN32
+#include "platform/win32/Win32Backend.h"
+#else
 #include "platform/egl/EglBackend.h"
 #include "platform/sdl/SdlBackend.h"
+#endif
 
 namespace {
 
@@ -13,7 +17,11 @@ struct PlatformBackends
 };
 
 // The one line a platform adds.
+#ifdef _WIN32
+const PlatformBackends kPlatform = {CreateWin32WindowBackend, CreateWin32HeadlessBackend, Win32WindowAvailable};
+#else
 const PlatformBackends kPlatform = {CreateSdlBackend, CreateEglBackend, SdlDisplayAvailable};
+#endif
 
 BackendFactory& Factory()
 {

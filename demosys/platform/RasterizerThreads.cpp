@@ -1,10 +1,11 @@
 // The software rasterizer's thread count (see RasterizerThreads.h).
 #include "platform/RasterizerThreads.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
+
+#include "platform/Process.h"
 
 std::string RasterizerThreadsFor(const char* userValue, unsigned cores)
 {
@@ -16,9 +17,9 @@ std::string RasterizerThreadsFor(const char* userValue, unsigned cores)
 
 void ChooseRasterizerThreads()
 {
-    const char* user = getenv("LP_NUM_THREADS");
+    const char* user = std::getenv("LP_NUM_THREADS");
     if (user != nullptr && *user != '\0')
         return;
     // hardware_concurrency is 0 when unknown: then two threads.
-    setenv("LP_NUM_THREADS", RasterizerThreadsFor(nullptr, std::thread::hardware_concurrency()).c_str(), 1);
+    SetProcessEnvironment("LP_NUM_THREADS", RasterizerThreadsFor(nullptr, std::thread::hardware_concurrency()));
 }

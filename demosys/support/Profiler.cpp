@@ -1,8 +1,6 @@
 #include "support/Profiler.h"
 #include "support/Report.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
@@ -12,6 +10,8 @@
 #include <ctime>
 #include <map>
 #include <mutex>
+
+#include "platform/Process.h"
 
 namespace Profiler
 {
@@ -55,9 +55,9 @@ Clock::time_point OriginFromEnvironment()
     const long long startNs = std::strtoll(value, &end, 10);
     if (end == nullptr || *end != '\0' || startNs <= 0)
         return now;
-    timespec wall{};
-    clock_gettime(CLOCK_REALTIME, &wall);
-    const long long nowNs = static_cast<long long>(wall.tv_sec) * 1000000000LL + wall.tv_nsec;
+    const long long nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count();
     const long long agoNs = nowNs - startNs;
     // A start in the future or more than a minute ago is not this process's.
     if (agoNs < 0 || agoNs > 60LL * 1000000000LL)
@@ -231,13 +231,7 @@ std::vector<Counter> Counters()
     return state.counters;
 }
 
-long PeakResidentKb()
-{
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) != 0)
-        return 0;
-    return usage.ru_maxrss;
-}
+long PeakResidentKb() { return ::PeakResidentKb(); }
 
 void Report()
 {

@@ -164,11 +164,19 @@ bool DEMOGL_ExtensionCheckIfAvailable(int) { return false; }
 int DemoRand() { return 0; }
 void DemoSrand(unsigned int) {}
 
+// On Windows the system has GetFocus and wglGetProcAddress, and the demo's MessageBoxA is the
+// library's DemoMessageBoxA (Win32Shim.h).
+#ifdef _WIN32
+int WINAPI DemoMessageBoxA(HWND, LPCSTR text, LPCSTR, UINT)
+#else
 int MessageBoxA(HWND, const char* text, const char*, unsigned int)
+#endif
 {
     Record("MessageBoxA(" + Text(text) + ")");
     return IDOK;
 }
 
+#ifndef _WIN32
 HWND GetFocus() { return nullptr; }
 PROC wglGetProcAddress(const char*) { return nullptr; }
+#endif

@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoGL.h"
+#include "EffectTable.h"
+#include "Effects.h"
 #include "RecordingLibrary.h"
 
 namespace {
@@ -87,6 +91,42 @@ TEST(Shell, StartupRecordBytesStayInPlaceUntilAppEnd)
         EXPECT_EQ(bytes[i], expected[i]) << "byte " << i;
     // The same record, unchanged, when the library is torn down.
     EXPECT_EQ(RecordingLibrary::RecordAtAppEnd(), bytes);
+}
+
+template <typename Effect>
+bool IsA(const CEffect* effect)
+{
+    return dynamic_cast<const Effect*>(effect) != nullptr;
+}
+
+// The table the shell, the benchmark and the tests create the show from: each script name makes
+// a new object of its own class (a name paired with another class would still register fifteen
+// distinct objects under the right names).
+TEST(EffectTable, EachNameMakesANewObjectOfItsClass)
+{
+    struct Expected
+    {
+        const char* name;
+        bool (*isClass)(const CEffect*);
+    };
+    const Expected expected[] = {
+        {"BALLS", IsA<CBallsEffect>},   {"BACKGROUND", IsA<CBackgroundEffect>}, {"IMAGE", IsA<CImageEffect>},
+        {"CLEAR", IsA<CClearEffect>},   {"FLAG", IsA<CFlagEffect>},             {"PARTY", IsA<CPartyEffect>},
+        {"BITCH", IsA<CBitchEffect>},   {"CREDITS", IsA<CCreditsEffect>},       {"STARFIELD", IsA<CStarfieldEffect>},
+        {"LAND", IsA<CLandEffect>},     {"TUNNEL", IsA<CTunnelEffect>},         {"BORDER", IsA<CBorderEffect>},
+        {"KAOS", IsA<CKaosEffect>},     {"SPIRAL", IsA<CSpiralEffect>},         {"SPACE", IsA<CSpaceEffect>},
+    };
+    ASSERT_EQ(std::size(expected), static_cast<size_t>(kEffectCount));
+    for (int i = 0; i < kEffectCount; ++i)
+    {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_STREQ(kEffectTable[i].name, expected[i].name);
+        const std::unique_ptr<CEffect> first(kEffectTable[i].factory());
+        const std::unique_ptr<CEffect> second(kEffectTable[i].factory());
+        EXPECT_TRUE(expected[i].isClass(first.get()));
+        EXPECT_TRUE(expected[i].isClass(second.get()));
+        EXPECT_NE(first.get(), second.get());
+    }
 }
 
 } // namespace

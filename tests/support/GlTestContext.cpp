@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/CurrentContext.h"
-#include "platform/egl/EglBackend.h"
+#include "platform/BackendChoice.h"
 #include "platform/GlFunctions.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RenderTarget.h"
@@ -41,6 +41,15 @@ void ResetState(int width, int height)
     glShadeModel(GL_SMOOTH);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4f(1, 1, 1, 1);
+    // A drawn model leaves its last material behind; lit effects after it would take it on.
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -64,7 +73,8 @@ bool Create(int width, int height, std::string* error)
 {
     if (!g_backend)
     {
-        auto backend = CreateEglBackend();
+        // The platform's headless context: EGL on Linux, a hidden window or bitmap on Windows.
+        auto backend = CreatePlatformBackend(BackendRole::Headless);
         if (!backend->Open(BackendConfig{}, error))
             return false;
         g_backend = backend.release();

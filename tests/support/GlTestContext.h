@@ -16,7 +16,7 @@ namespace GlTestContext
 {
 // Makes the context current with a framebuffer of width x height (created once per process,
 // the framebuffer re-made when the size changes). Resets the GL state that earlier tests may
-// have left: matrices, enables, blend, colour, bindings, and clears to black.
+// have left: matrices, enables, blend, colour, material, bindings, and clears to black.
 // This form prints what failed to standard error; the other gives it to the caller.
 bool Create(int width, int height);
 bool Create(int width, int height, std::string* error);

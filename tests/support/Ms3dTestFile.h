@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CameraMath.h"
+#include "Projection.h"
 
 struct Ms3dTestMaterial
 {

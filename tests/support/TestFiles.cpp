@@ -1,24 +1,21 @@
 #include "TestFiles.h"
 
-#include <jpeglib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-void MakeParent(const std::string& path)
+void MakeParentDirectories(const std::string& path)
 {
     const fs::path parent = fs::path(path).parent_path();
     if (!parent.empty())
         fs::create_directories(parent);
 }
+
+namespace {
 
 std::string EnvOr(const char* name, const std::string& fallback)
 {
@@ -31,11 +28,17 @@ std::string EnvOr(const char* name, const std::string& fallback)
 ScopedTempDir::ScopedTempDir()
 {
     m_previous = fs::current_path().string();
-    std::string pattern = (fs::temp_directory_path() / "zarnovelt-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr)
-        m_path = buffer.data();
+    // A name nobody else has: created, not merely looked for, so two tests never share one.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt)
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "zarnovelt-test-%08x", static_cast<unsigned>(random()));
+        const fs::path candidate = fs::temp_directory_path() / name;
+        std::error_code error;
+        if (fs::create_directory(candidate, error))
+            m_path = candidate.string();
+    }
     fs::current_path(m_path);
 }
 
@@ -44,47 +47,6 @@ ScopedTempDir::~ScopedTempDir()
     std::error_code ignored;
     fs::current_path(m_previous, ignored);
     fs::remove_all(m_path, ignored);
-}
-
-bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel)
-{
-    MakeParent(path);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    for (int c = 0; c < 3; ++c)
-    {
-        info.comp_info[c].h_samp_factor = 1;
-        info.comp_info[c].v_samp_factor = 1;
-    }
-    jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
-    for (int y = 0; y < height; ++y)
-    {
-        for (int x = 0; x < width; ++x)
-        {
-            const Rgb8 colour = pixel(x, y);
-            row[x * 3 + 0] = colour.r;
-            row[x * 3 + 1] = colour.g;
-            row[x * 3 + 2] = colour.b;
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(file) == 0;
 }
 
 bool WriteTestTga(const std::string& path, int width, int height, const PixelFunction& pixel)
@@ -108,9 +70,38 @@ bool WriteTestTga(const std::string& path, int width, int height, const PixelFun
     return WriteTestFile(path, bytes);
 }
 
+std::vector<uint8_t> Bmp24Bytes(int width, int height, const PixelFunction& pixel)
+{
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes(54, 0);
+    const auto put32 = [&bytes](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, 54 + stride * static_cast<uint32_t>(height));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int row = height - 1; row >= 0; --row)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const Rgb8 colour = pixel(x, row);
+            bytes.insert(bytes.end(), {colour.b, colour.g, colour.r});
+        }
+        bytes.resize(bytes.size() + (stride - static_cast<uint32_t>(width) * 3), 0);
+    }
+    return bytes;
+}
+
 bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    MakeParent(path);
+    MakeParentDirectories(path);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
@@ -121,23 +112,31 @@ PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b)
     return [=](int, int) { return Rgb8{r, g, b}; };
 }
 
+PixelFunction LeftRight(Rgb8 left, Rgb8 right, int splitX)
+{
+    return [=](int x, int) { return x < splitX ? left : right; };
+}
+
+PixelFunction Framed(Rgb8 middle, Rgb8 band, int size, int bandWidth)
+{
+    return [=](int x, int y) {
+        const bool inBand = x < bandWidth || x >= size - bandWidth || y < bandWidth || y >= size - bandWidth;
+        return inBand ? band : middle;
+    };
+}
+
 std::string SharedDir() { return EnvOr("ZARNOVELT_SHARED", ZARNOVELT_TEST_SHARED); }
 std::string DataDir() { return EnvOr("ZARNOVELT_DATA", ZARNOVELT_TEST_DATA); }
 std::string DemoBinary() { return EnvOr("ZARNOVELT_BINARY", ZARNOVELT_TEST_BINARY); }
 std::string SourceDir() { return EnvOr("ZARNOVELT_SOURCE", ZARNOVELT_TEST_SOURCE); }
 
-int RunCommand(const std::string& command, std::string* output)
+void AppendStream(FILE* stream, std::string* text)
 {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
     char buffer[4096];
     size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        if (output != nullptr)
-            output->append(buffer, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0)
+        if (text != nullptr)
+            text->append(buffer, got);
 }
 
 std::vector<uint8_t> ReadTestFile(const std::string& path)
@@ -152,16 +151,7 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_na
     m_had = previous != nullptr;
     if (m_had)
         m_previous = previous;
-    if (value != nullptr)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
+    SetTestEnvironment(name, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment()
-{
-    if (m_had)
-        setenv(m_name.c_str(), m_previous.c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
-}
+ScopedEnvironment::~ScopedEnvironment() { SetTestEnvironment(m_name.c_str(), m_had ? m_previous.c_str() : nullptr); }

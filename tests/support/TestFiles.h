@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,17 +35,29 @@ private:
 };
 
 // Writes a JPEG at quality 100 without chroma subsampling (solid colours survive within a step
-// or two). Creates parent directories.
+// or two). Creates parent directories. (libjpeg on Linux, stb_image_write on Windows.)
 bool WriteTestJpeg(const std::string& path, int width, int height, const PixelFunction& pixel);
 
 // Writes an uncompressed 24-bit TGA with the bottom-left origin. Creates parent directories.
 bool WriteTestTga(const std::string& path, int width, int height, const PixelFunction& pixel);
+
+// Creates the directories above `path`.
+void MakeParentDirectories(const std::string& path);
+
+// A 24-bit bottom-up BMP file with the 14-byte file header, rows padded to four bytes.
+std::vector<uint8_t> Bmp24Bytes(int width, int height, const PixelFunction& pixel);
 
 // Writes bytes to a file, creating parent directories.
 bool WriteTestFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A solid colour.
 PixelFunction Solid(uint8_t r, uint8_t g, uint8_t b);
+
+// One colour left of column splitX, another from it on.
+PixelFunction LeftRight(Rgb8 left, Rgb8 right, int splitX);
+
+// A size x size picture: one colour in the middle, another in a band of bandWidth round it.
+PixelFunction Framed(Rgb8 middle, Rgb8 band, int size, int bandWidth);
 
 // The shared folder (ZARNOVELT_SHARED), e.g. SharedDir() + "/corpora/bmp/g".
 std::string SharedDir();
@@ -53,6 +66,12 @@ std::string SharedDir();
 std::string DataDir();
 std::string DemoBinary();
 std::string SourceDir();
+
+// Reads `stream` to its end, appending what it holds to *text (when text is not null).
+void AppendStream(FILE* stream, std::string* text);
+
+// Sets an environment variable of this process, or removes it when value is null.
+void SetTestEnvironment(const char* name, const char* value);
 
 // Runs a shell command, collecting standard output and standard error together. Returns the
 // exit status (-1 when it could not be run).

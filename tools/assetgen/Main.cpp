@@ -1,12 +1,13 @@
 // assetgen: writes every data file the demo reads into one directory, from code alone.
 //
-//   assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR]
+//   assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR] [--banner BANNER_DIR]
 //
 // The work is split into independent pieces run on two threads, each piece filling its own
 // list of files; the lists are merged in a fixed order and written at the end, so the files
 // never depend on which thread finished first. With --review the contact sheet of every picture is written to
 // REVIEW_DIR/contact_sheet.png.
-// With --icons the demo's icon goes to ICON_DIR (PNG at every size and a Windows .ico).
+// With --icons the demo's icon goes to ICON_DIR (PNG at every size and a Windows .ico), with
+// --banner the Windows start-up dialog's banner to BANNER_DIR (Banner.h).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -25,6 +26,7 @@
 #include "Models.h"
 #include "Music.h"
 #include "Output.h"
+#include "Banner.h"
 #include "Script.h"
 #include "Terrain.h"
 
@@ -33,7 +35,7 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR]\n");
+    std::fprintf(stderr, "usage: assetgen DATA_DIR [--review REVIEW_DIR] [--icons ICON_DIR] [--banner BANNER_DIR]\n");
     return 2;
 }
 
@@ -59,6 +61,7 @@ int main(int argc, char** argv)
     std::string dataDir;
     std::string reviewDir;
     std::string iconDir;
+    std::string bannerDir;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -66,6 +69,8 @@ int main(int argc, char** argv)
             reviewDir = argv[++i];
         else if (arg == "--icons" && i + 1 < argc)
             iconDir = argv[++i];
+        else if (arg == "--banner" && i + 1 < argc)
+            bannerDir = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && dataDir.empty())
             dataDir = arg;
         else
@@ -192,6 +197,8 @@ int main(int argc, char** argv)
     std::string iconError;
     if (!iconDir.empty())
         Guarded([&] { WriteIcons(iconDir, &iconError); }, &iconError);
+    if (!bannerDir.empty() && iconError.empty())
+        Guarded([&] { WriteDialogBanner(bannerDir, &iconError); }, &iconError);
     if (!iconError.empty())
     {
         std::fprintf(stderr, "assetgen: %s\n", iconError.c_str());

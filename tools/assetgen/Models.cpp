@@ -3,7 +3,8 @@
 //   - the dancer is seen from about 135 units away, looking at (0, 10, 0), so she stands from
 //     y = -23 to her raised hand at y = 45;
 //   - the tunnel surrounds a viewer at the origin while its own origin swings between z = 95
-//     and 335, so it runs from z = +30 to z = -1250 with a radius of 26;
+//     and 335, so it runs from z = -90 to z = -1050 (all of it that can ever show) with a
+//     radius of 26;
 //   - the headphones are seen from (75, 75, 75), about 120 units away, so they are ~42 wide.
 // Each model's last group that sets a material uses GL's default material values, because
 // later effects draw with whatever material the model left current.
@@ -192,6 +193,16 @@ Bytes MakeDancer()
     return mesh.Serialise();
 }
 
+// Only the part of the tube that can ever show is built. The viewer's eye runs along the axis
+// between model z = -95 and -335 while the model slides, and the near plane lies one unit ahead
+// of it, so nothing above z = -96 is ever drawn. Ahead, the black fog (e^(-0.01 d)) leaves less
+// than half an 8-bit step of even a white light strip beyond 623 units, and the tube ends 700
+// units past the farthest-forward eye; past its end the frame keeps the black it was cleared to,
+// as the fogged tube left it.
+constexpr float kTunnelNeverDrawnAbove = -96.0f;
+constexpr float kTunnelFront = -90.0f;
+constexpr float kTunnelBack = -1050.0f;
+
 Bytes MakeTunnel()
 {
     MeshBuilder mesh;
@@ -207,12 +218,10 @@ Bytes MakeTunnel()
     const int panels = mesh.AddGroup("panels", panel);
     const int lights = mesh.AddGroup("light strips", -1);
 
-    constexpr float kFront = 30.0f;
-    constexpr float kBack = -1250.0f;
     constexpr float kPeriod = 40.0f;
     constexpr float kRadius = 26.0f;
     constexpr int kSides = 24;
-    const int periods = static_cast<int>((kFront - kBack) / kPeriod);
+    const int periods = static_cast<int>((kTunnelFront - kTunnelBack) / kPeriod);
 
     auto angles = [] {
         std::vector<float> us;
@@ -221,12 +230,20 @@ Bytes MakeTunnel()
         return us;
     }();
     // Each period: a rib (the wall steps inwards to radius 21 and back) then a panel section.
+    // The rib's near slope, the one the viewer looks at, is curved in three rows. Its far slope
+    // hides behind the crest except at the sides of the view while a rib passes close by, and
+    // only its part next to the crest shows there: two rows, the bend kept where it shows.
+    const std::vector<float> ribStops = {0.0f, 0.15f, 0.3f, 0.5f, 0.7f, 1.0f};
     for (int p = 0; p < periods; ++p)
     {
-        const float z0 = kFront - p * kPeriod;
+        const float z0 = kTunnelFront - p * kPeriod;
         auto ribRadius = [](float f) { return kRadius - 5.0f * std::sin(f * kPi); };
+        // Rows wholly behind the near plane (the first rib's near slope) are left out.
+        size_t firstRow = 0;
+        while (firstRow + 2 < ribStops.size() && z0 - ribStops[firstRow + 1] * 8.0f > kTunnelNeverDrawnAbove)
+            ++firstRow;
         mesh.AddSurfaceAt(
-            ribs, angles, {0.0f, 0.15f, 0.3f, 0.5f, 0.7f, 0.85f, 1.0f}, true,
+            ribs, angles, std::vector<float>(ribStops.begin() + firstRow, ribStops.end()), true,
             [=](float u, float v) {
                 const float a = u * kTwoPi;
                 const float r = ribRadius(v);
@@ -245,7 +262,9 @@ Bytes MakeTunnel()
             [=](float, float v) { return Vec3{0.0f, 0.0f, z0 - 8.0f - v * (kPeriod - 8.0f)}; },
             [](float u, float v) { return std::array<float, 2>{u * 4.0f, v}; }, true);
     }
-    // Four light strips along the tube, just inside the panels, facing the axis.
+    // Four light strips along the tube, just inside the panels, facing the axis. Rows of 10
+    // units: the strip that crosses the near plane is then too short to reach into the view,
+    // where its fog would be drawn from a vertex behind the viewer.
     for (int strip = 0; strip < 4; ++strip)
     {
         const float angle = kTwoPi * (strip + 0.5f) / 4.0f;
@@ -254,9 +273,11 @@ Bytes MakeTunnel()
         mesh.AddSurface(
             lights, 1, periods * 4, false,
             [=](float u, float v) {
-                return out * (kRadius - 0.3f) + across * ((u - 0.5f) * 1.4f) + Vec3{0.0f, 0.0f, kFront + (kBack - kFront) * v};
+                return out * (kRadius - 0.3f) + across * ((u - 0.5f) * 1.4f) +
+                       Vec3{0.0f, 0.0f, kTunnelFront + (kTunnelBack - kTunnelFront) * v};
             },
-            [=](float, float v) { return Vec3{0.0f, 0.0f, kFront + (kBack - kFront) * v}; }, 1.0f, 1.0f, true);
+            [=](float, float v) { return Vec3{0.0f, 0.0f, kTunnelFront + (kTunnelBack - kTunnelFront) * v}; }, 1.0f,
+            1.0f, true);
     }
     return mesh.Serialise();
 }

@@ -193,6 +193,8 @@ void KaosHouse(ScriptBuilder& s)
     for (int bar = 72; bar < 77; ++bar)
         s.Int(Bar(bar), "KAOS", "FH", 1);
     s.Int(Bar(76), "KAOS", "TCUBE", 1);
+    // The house shrinks away, but its layer stays on to the end of the scene: what the faded
+    // picture leaves at the centre (a speck of black) shows through the additive cube.
     s.Int(Bar(77), "KAOS", "FH", 2);
     s.Int(Bar(78), "KAOS", "TCUBE", 2);
     for (int beat = 0; beat < 8; ++beat)
@@ -249,6 +251,11 @@ void KaosFinale(ScriptBuilder& s)
     s.Int(Bar(100), "KAOS", "FH", 2);
     s.Int(Bar(100), "KAOS", "HAMMER", 1);
     s.Int(Bar(101), "KAOS", "TCUBE", 1);
+    // By now the house has shrunk away and its outer shape rests at level zero, yet the layer
+    // would still lay that shape over the whole view, adding nothing, every frame. It goes
+    // once the opaque cube covers the centre, where the faded picture can leave a speck of
+    // black; while the cube was drawn additively that speck still showed.
+    s.Int(Bar(101), "KAOS", "FH", 0);
     for (int beat = 0; beat < 8; ++beat)
         s.Int(Bar(102) + beat, "KAOS", "HEAD", 1);
 }

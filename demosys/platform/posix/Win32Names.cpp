@@ -3,22 +3,11 @@
 // window where the backend does that; it never blocks a headless run.
 #include "Win32Shim.h"
 
-#include <string>
-
 #include "platform/Backend.h"
 #include "platform/CurrentContext.h"
-#include "support/Report.h"
+#include "platform/DemoMessage.h"
 
-int MessageBoxA(HWND, const char* text, const char* caption, unsigned int)
-{
-    const std::string message = text != nullptr ? text : "";
-    const std::string title = caption != nullptr ? caption : "";
-    ReportMessageBox(message, title);
-    Backend* backend = CurrentBackend();
-    if (backend != nullptr && backend->IsInteractive())
-        backend->ShowMessage(message, title);
-    return IDOK;
-}
+int MessageBoxA(HWND, const char* text, const char* caption, unsigned int) { return ShowDemoMessage(text, caption); }
 
 HWND GetFocus() { return CurrentBackend() != nullptr ? CurrentBackend()->Window() : nullptr; }
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/GlFunctions.h"
+#include "platform/WindowPresent.h"
 #include "platform/sdl/SdlAudioDevice.h"
 #include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlDialog.h"
@@ -163,35 +163,10 @@ public:
         int windowWidth = 0;
         int windowHeight = 0;
         SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
-        // Scale to fit, keeping the picture's aspect; the rest of the window is black.
-        int drawWidth = windowWidth;
-        int drawHeight = static_cast<int>(static_cast<long long>(windowWidth) * height / width);
-        if (drawHeight > windowHeight)
-        {
-            drawHeight = windowHeight;
-            drawWidth = static_cast<int>(static_cast<long long>(windowHeight) * width / height);
-        }
-        const int x = (windowWidth - drawWidth) / 2;
-        const int y = (windowHeight - drawHeight) / 2;
-        GlFunctions& gl = Gl();
-        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-        glDisable(GL_SCISSOR_TEST);
-        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glDrawBuffer(GL_BACK);
-        GLfloat clear[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        gl.BlitFramebuffer(0, 0, width, height, x, y, x + drawWidth, y + drawHeight, GL_COLOR_BUFFER_BIT,
-                           GL_LINEAR);
+        const WindowPresent present = BlitToWindow(framebuffer, width, height, windowWidth, windowHeight);
         m_ui.DrawOverlay(m_overlay);
         SDL_GL_SwapWindow(m_window);
-        gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glDrawBuffer(GL_COLOR_ATTACHMENT0);
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
+        FinishWindowPresent(present);
     }
 
     HWND Window() const override { return m_window; }

@@ -5,13 +5,55 @@
 #include <GL/gl.h>
 #include <imgui.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/GlFunctions.h"
+#include "platform/sdl/SdlBanner.h"
 #include "platform/sdl/SdlUi.h"
 
 namespace {
 
-// The form itself; sets *start or *quit when a button is pressed.
-void DrawForm(const StartupDialogModel& model, int* selected, StartupChoices* choices, bool* start, bool* quit)
+// The banner as a GL texture for as long as the dialog is open.
+class BannerTexture
+{
+public:
+    BannerTexture()
+    {
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glGenTextures(1, &m_name);
+        glBindTexture(GL_TEXTURE_2D, m_name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kDialogBannerWidth, kDialogBannerHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     DialogBannerRgb());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    }
+    ~BannerTexture() { glDeleteTextures(1, &m_name); }
+    BannerTexture(const BannerTexture&) = delete;
+    BannerTexture& operator=(const BannerTexture&) = delete;
+
+    // Draws the banner as tall as the window leaves room for, at most its own 433 pixels.
+    void Draw() const
+    {
+        const float room = ImGui::GetIO().DisplaySize.y - 4.0f * ImGui::GetStyle().WindowPadding.y;
+        const float height = std::clamp(room, 64.0f, static_cast<float>(kDialogBannerHeight));
+        const float width = height * kDialogBannerWidth / kDialogBannerHeight;
+        ImGui::Image(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(m_name)), ImVec2(width, height));
+    }
+
+private:
+    GLuint m_name = 0;
+};
+
+// The form itself, the banner at its side; sets *start or *quit when a button is pressed.
+void DrawForm(const StartupDialogModel& model, const BannerTexture& banner, int* selected, StartupChoices* choices,
+              bool* start, bool* quit)
 {
     const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always,
@@ -20,6 +62,9 @@ void DrawForm(const StartupDialogModel& model, int* selected, StartupChoices* ch
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoCollapse);
+    banner.Draw();
+    ImGui::SameLine();
+    ImGui::BeginGroup();
     ImGui::TextUnformatted(model.title.c_str());
     ImGui::TextDisabled("by %s", model.group.c_str());
     ImGui::Separator();
@@ -51,6 +96,7 @@ void DrawForm(const StartupDialogModel& model, int* selected, StartupChoices* ch
     ImGui::SameLine();
     if (ImGui::Button("Quit", ImVec2(100.0f, 0.0f)))
         *quit = true;
+    ImGui::EndGroup();
     ImGui::End();
 }
 
@@ -62,6 +108,7 @@ DialogOutcome RunSdlStartupDialog(SDL_Window* window, SdlUi& ui, const StartupDi
     if (window == nullptr || model.resolutions.empty() || !ui.Init(window))
         return DialogOutcome::Start;
     int selected = model.selected;
+    const BannerTexture banner;
     for (int frame = 0;; ++frame)
     {
         bool start = model.autoStartFrames >= 0 && frame >= model.autoStartFrames;
@@ -83,7 +130,7 @@ DialogOutcome RunSdlStartupDialog(SDL_Window* window, SdlUi& ui, const StartupDi
         }
 
         ui.BeginFrame();
-        DrawForm(model, &selected, choices, &start, &quit);
+        DrawForm(model, banner, &selected, choices, &start, &quit);
         int drawableWidth = 0;
         int drawableHeight = 0;
         SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);

@@ -1,5 +1,7 @@
-// Column-major 4 x 4 matrices in double precision, built the way GL and GLU build them, so
-// rendering tests can work out independently where a point must land on screen.
+// Where a point lands on screen, worked out by the test on its own: column-major 4 x 4
+// matrices in double precision, built the way GL and GLU build them from the numbers the test
+// gives, and one projection from model space through model-view, projection and viewport to a
+// window point. Nothing here reads GL or the effect's code.
 #pragma once
 
 #include <array>
@@ -12,11 +14,18 @@ struct Point3
     double x, y, z;
 };
 
-// A point in window coordinates: x and y in pixels from the bottom-left, z the depth (0..1).
+// A point in window coordinates: x and y in pixels from the bottom-left corner (the pixel it
+// falls in is (floor x, floor y)), z the depth (0..1).
 struct WindowPoint
 {
     double x, y, z;
 };
+
+// tan(22.5 degrees): half the height of a 45-degree view at eye distance 1.
+constexpr double kHalfFovTangent = 0.41421356237309503;
+
+// Half the height of a 45-degree view at a distance in front of the eye.
+inline double HalfViewHeight(double distance) { return distance * kHalfFovTangent; }
 
 inline Matrix4 IdentityMatrix()
 {
@@ -46,6 +55,18 @@ inline Matrix4 PerspectiveMatrix(double fovyDegrees, double aspect, double nearP
     m[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
     m[11] = -1.0;
     m[14] = 2.0 * farPlane * nearPlane / (nearPlane - farPlane);
+    return m;
+}
+
+inline Matrix4 OrthoMatrix(double left, double right, double bottom, double top, double nearPlane, double farPlane)
+{
+    Matrix4 m = IdentityMatrix();
+    m[0] = 2.0 / (right - left);
+    m[5] = 2.0 / (top - bottom);
+    m[10] = -2.0 / (farPlane - nearPlane);
+    m[12] = -(right + left) / (right - left);
+    m[13] = -(top + bottom) / (top - bottom);
+    m[14] = -(farPlane + nearPlane) / (farPlane - nearPlane);
     return m;
 }
 
@@ -109,6 +130,7 @@ inline Matrix4 RotationMatrix(double degrees, double x, double y, double z)
     return m;
 }
 
+// The matrix applied to a point, with the perspective divide.
 inline Point3 Transform(const Matrix4& m, Point3 p)
 {
     const double w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
@@ -124,3 +146,14 @@ inline WindowPoint ProjectToWindow(const Matrix4& projection, const Matrix4& mod
     const Point3 ndc = Transform(Multiply(projection, modelView), p);
     return {(ndc.x + 1.0) * 0.5 * width, (ndc.y + 1.0) * 0.5 * height, (ndc.z + 1.0) * 0.5};
 }
+
+// A camera as a test states it: projection, model-view and the viewport's size.
+struct View
+{
+    Matrix4 projection;
+    Matrix4 modelView;
+    int width, height;
+
+    WindowPoint Project(Point3 p) const { return ProjectToWindow(projection, modelView, p, width, height); }
+    WindowPoint Project(double x, double y, double z) const { return Project({x, y, z}); }
+};

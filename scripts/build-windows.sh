@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Cross-builds the demo for Windows from the same CMake project, with Debian's mingw-w64:
+#   build-win32/zarnovelt.exe         32-bit (i686): the release, and build-win32/zarnovelt-win32.zip
+#                                     holding zarnovelt.exe, data/ and README.txt
+#   build-win64/zarnovelt.exe         64-bit (x86_64): its twin, which CI runs under 64-bit Wine,
+#                                     with the tests that need no window
+# each with the generated data in data/ beside the executable. The data and the executable's
+# icon and banner are made by a native assetgen, built first in build-native-tools/. Installs
+# what is missing (scripts/packages.txt: the base lines and the "windows" group).
+# Usage: scripts/build-windows.sh [--no-tests]     (--no-tests: no test programs for build-win64)
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(dirname "$here")"
+tests=ON
+if [ "${1:-}" = "--no-tests" ]; then tests=OFF; fi
+
+"$here/install-packages.sh" windows
+
+launcher=()
+if command -v ccache > /dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+# The native data generator.
+tools="$root/build-native-tools"
+cmake -S "$root" -B "$tools" -G Ninja -DZARNOVELT_TESTS=OFF "${launcher[@]}" > /dev/null
+cmake --build "$tools" --target assetgen
+
+build() {
+  local folder="$1" toolchain="$2" withTests="$3"
+  cmake -S "$root" -B "$root/$folder" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$toolchain" \
+    -DZARNOVELT_ASSETGEN="$tools/assetgen" -DZARNOVELT_TESTS="$withTests" "${launcher[@]}" > /dev/null
+  cmake --build "$root/$folder"
+}
+build build-win32 mingw-w64-i686.cmake OFF
+build build-win64 mingw-w64-x86_64.cmake "$tests"
+echo "build-windows: $root/build-win32/zarnovelt.exe, $root/build-win32/zarnovelt-win32.zip, $root/build-win64/zarnovelt.exe"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages of scripts/packages.txt that are missing (apt-get update only when
+# something is missing). A line names one package, optionally followed by the group it belongs
+# to; lines without a group are always wanted, a group's lines only when the group is named.
+# Usage: scripts/install-packages.sh [GROUP...]     e.g. scripts/install-packages.sh windows
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+groups=" $* "
+
+wanted=()
+while read -r package group _; do
+  if [ -z "$group" ] || [[ "$groups" == *" $group "* ]]; then
+    wanted+=("$package")
+  fi
+done < <(sed -e 's/#.*//' "$here/packages.txt" | awk 'NF > 0')
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo_cmd=""
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
