@@ -268,10 +268,37 @@ ReadbackTiming BenchReadback(int width, int height, int frames)
 // The plain capture loop
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// The library's command for the same capture, fed as a plain loop feeds it: upright BGRA frames
+// that ffmpeg's scaler converts (the library's writer converts them before the pipe).
+std::vector<std::string> PlainLoopArguments(const VideoCaptureSettings& video, int sampleRate, bool encoderAsBefore)
+{
+    std::vector<std::string> arguments = FfmpegArguments(video, sampleRate);
+    // The first -pix_fmt is the input's.
+    auto input = std::find(arguments.begin(), arguments.end(), "-pix_fmt");
+    input[1] = "bgra";
+    if (encoderAsBefore)
+    {
+        const auto encoder = std::find(arguments.begin(), arguments.end(), "-c:v");
+        const auto end = encoder + static_cast<std::ptrdiff_t>(VideoEncoderArguments(video.path, video.quality).size());
+        const auto at = arguments.erase(encoder, end);
+        arguments.insert(at, {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
+    }
+    return arguments;
+}
+
+} // namespace
+
 int RunPlainCapture(const PlainCaptureSettings& settings)
 {
     const int width = settings.width;
     const int height = settings.height;
+    if (width % 2 != 0 || height % 2 != 0)
+    {
+        std::fprintf(stderr, "plain capture: %dx%d: even sizes only\n", width, height);
+        return 1;
+    }
     std::string error;
     if (!OpenBenchContext(width, height, &error))
     {
@@ -303,13 +330,14 @@ int RunPlainCapture(const PlainCaptureSettings& settings)
     video.fpsNumerator = settings.fps;
     video.fpsDenominator = 1;
     video.frames = settings.frames;
+    video.quality = settings.quality;
     const std::string ffmpeg = FindProgram("ffmpeg");
     if (ffmpeg.empty())
     {
         std::fprintf(stderr, "plain capture: ffmpeg not found\n");
         return 1;
     }
-    std::vector<std::string> arguments = FfmpegArguments(video, music->SampleRate());
+    std::vector<std::string> arguments = PlainLoopArguments(video, music->SampleRate(), settings.encoderAsBefore);
     arguments.insert(arguments.begin(), ffmpeg);
     std::vector<char*> argv;
     for (std::string& argument : arguments)

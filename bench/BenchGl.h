@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "capture/VideoQuality.h"
+
 // Makes the headless context current (once per process) with a render target of width x
 // height bound and GL state back to its defaults. The library's backend is set to it, so
 // effects load textures as in the show. False with a reason.
@@ -59,9 +61,13 @@ struct PlainCaptureSettings
     int64_t startMs = 0;
     int64_t frames = 60;
     int fps = 60;
+    VideoQuality quality = VideoQuality::Good;
+    bool encoderAsBefore = false;   // x264 preset fast, CRF 18, its own thread count: the capture's
+                                    // encoder before --video-quality
 };
 
 // The show's frames rendered, read back with a plain glReadPixels, turned upright and written
-// to ffmpeg one after another on this thread (the soundtrack from a second thread, as the
-// library does). Returns the process exit status.
+// as BGRA to ffmpeg, whose scaler converts them, one after another on this thread (the
+// soundtrack from a second thread, as the library does). The encoder is the capture's for the
+// same quality. Even sizes only. Returns the process exit status.
 int RunPlainCapture(const PlainCaptureSettings& settings);

@@ -11,6 +11,8 @@
 //   7. share       the library's own share of a frame, plain and capturing
 //   8. memory      peak resident memory of a whole-show capture
 //   9. threads     llvmpipe's thread count (LP_NUM_THREADS) against frame time and capture
+//      video       the capture's 4:2:0 conversion and each --video-quality (BenchVideo.cpp)
+//      encoder     llvmpipe's and the video encoder's threads together in captures
 //  10. png         PNG compression settings on frames of the show: time and size;
 //      readback    a plain glReadPixels against the pixel-buffer ring
 //  11. compare     an earlier build beside this one, the same runs interleaved
@@ -40,6 +42,7 @@
 
 #include "BenchGl.h"
 #include "BenchSupport.h"
+#include "BenchVideo.h"
 #include "EffectTable.h"
 #include "codecs/ImageCodec.h"
 #include "platform/RasterizerThreads.h"
@@ -88,6 +91,9 @@ struct BenchOptions
     int compareRepetitions = 3;
     int64_t threadShowFrames = 600;
     int64_t threadCaptureFrames = 240;
+    int64_t tunnelStartMs = 110000;   // the tunnel: the hardest stretch for the video encoder
+    int64_t videoFrames = 60;         // of each stretch in the video tables
+    int64_t encoderThreadFrames = 180;
 };
 
 BenchOptions g_options;
@@ -489,23 +495,28 @@ void Startup(Report& report)
 struct CaptureRun
 {
     double fps = 0.0;
+    double cpuMsPerFrame = 0.0;   // the demo's and ffmpeg's processor time
     long peakOwnKb = 0;
     long peakTreeKb = 0;
     bool ok = false;
 };
 
-// One capture: "png", "mp4" (the demo) or "plain" (this program's plain loop, MP4).
+// One capture: "png", "mp4" (the demo), "plain" (this program's plain loop, MP4, the capture's
+// encoder) or "plain as before" (the plain loop with the capture's encoder before
+// --video-quality: x264 preset fast, CRF 18).
 CaptureRun Capture(const std::string& binary, const std::string& kind, const Size& size, int64_t startMs, int64_t frames,
                    EnvironmentChanges environment = {})
 {
     const std::string directory = MakeScratchDirectory("capture");
     const std::string target = kind == "png" ? directory + "/frames" : directory + "/capture.mp4";
     ChildResult child;
-    if (kind == "plain")
+    if (kind == "plain" || kind == "plain as before")
     {
-        child = RunChild({g_options.self, "--data", g_options.data, "--plain-capture", target, "--size", size.Arg(),
-                          "--start", std::to_string(startMs), "--frames", std::to_string(frames)},
-                         environment);
+        std::vector<std::string> argv = {g_options.self, "--data", g_options.data, "--plain-capture", target, "--size",
+                                         size.Arg(), "--start", std::to_string(startMs), "--frames", std::to_string(frames)};
+        if (kind == "plain as before")
+            argv.insert(argv.end(), {"--plain-encoder", "before"});
+        child = RunChild(argv, environment);
         if (child.exitStatus != 0)
             Failure("plain capture " + size.Arg(), child);
     }
@@ -537,6 +548,7 @@ CaptureRun Capture(const std::string& binary, const std::string& kind, const Siz
             Failure(kind + " capture at " + size.Arg() + " wrote less than asked", child);
     }
     run.fps = child.wallMs > 0.0 ? static_cast<double>(frames) * 1000.0 / child.wallMs : 0.0;
+    run.cpuMsPerFrame = frames > 0 ? child.cpuMs / static_cast<double>(frames) : 0.0;
     run.peakOwnKb = child.peakOwnKb;
     run.peakTreeKb = child.peakTreeKb;
     RemoveTree(directory);
@@ -546,6 +558,7 @@ CaptureRun Capture(const std::string& binary, const std::string& kind, const Siz
 struct CaptureSummary
 {
     double fps = 0.0;
+    double cpuMsPerFrame = 0.0;
     long peakOwnKb = 0;
     long peakTreeKb = 0;
 };
@@ -554,23 +567,27 @@ CaptureSummary Summarise(const std::vector<CaptureRun>& runs)
 {
     CaptureSummary summary;
     std::vector<double> fps;
+    std::vector<double> cpu;
     for (const CaptureRun& run : runs)
     {
         if (!run.ok)
             continue;
         fps.push_back(run.fps);
+        cpu.push_back(run.cpuMsPerFrame);
         summary.peakOwnKb = std::max(summary.peakOwnKb, run.peakOwnKb);
         summary.peakTreeKb = std::max(summary.peakTreeKb, run.peakTreeKb);
     }
     summary.fps = Median(fps);
+    summary.cpuMsPerFrame = Median(cpu);
     return summary;
 }
 
 void Captures(Report& report)
 {
-    const std::vector<std::string> kinds = {"png", "mp4", "plain"};
-    Table table({"size", "frames", "PNG fps", "MP4 fps", "plain loop MP4 fps", "MP4 / plain", "PNG peak MiB", "MP4 peak MiB",
-                 "with ffmpeg MiB"});
+    const std::vector<std::string> kinds = {"png", "mp4", "plain", "plain as before"};
+    Table table({"size", "frames", "PNG fps", "MP4 fps", "plain loop fps", "MP4 / plain", "plain loop as before fps",
+                 "MP4 / before", "MP4 CPU ms a frame", "plain CPU ms a frame", "before CPU ms a frame", "PNG peak MiB",
+                 "MP4 peak MiB", "with ffmpeg MiB"});
     for (const Size& size : g_options.sizes)
     {
         const int64_t frames = g_options.quick ? 10 : FramesAt(size);
@@ -584,18 +601,24 @@ void Captures(Report& report)
         const CaptureSummary png = Summarise(runs["png"]);
         const CaptureSummary mp4 = Summarise(runs["mp4"]);
         const CaptureSummary plain = Summarise(runs["plain"]);
+        const CaptureSummary before = Summarise(runs["plain as before"]);
+        auto ratio = [](double a, double b) { return b > 0.0 ? Fixed(a / b, 2) : std::string("-"); };
         table.Row({size.Label(), std::to_string(frames), Fixed(png.fps, 1), Fixed(mp4.fps, 1), Fixed(plain.fps, 1),
-                   plain.fps > 0.0 ? Fixed(mp4.fps / plain.fps, 2) : "-", Mib(png.peakOwnKb), Mib(mp4.peakOwnKb),
-                   Mib(mp4.peakTreeKb)});
+                   ratio(mp4.fps, plain.fps), Fixed(before.fps, 1), ratio(mp4.fps, before.fps),
+                   Fixed(mp4.cpuMsPerFrame, 1), Fixed(plain.cpuMsPerFrame, 1), Fixed(before.cpuMsPerFrame, 1),
+                   Mib(png.peakOwnKb), Mib(mp4.peakOwnKb), Mib(mp4.peakTreeKb)});
     }
     report.Heading("Capture throughput");
     report.Text("Frames from " + MinutesSeconds(g_options.captureStartMs / 1000) +
                 " into the show (the KAOS part), frames per second of wall time for the whole process (start-up "
                 "and the encoder's finish included), median of " +
                 std::to_string(g_options.captureRepetitions) +
-                " runs, the three kinds interleaved. The plain loop renders the same frames, reads each back with "
-                "glReadPixels, turns it upright and writes it to the same ffmpeg command on one thread. Peak memory: "
-                "the demo's own (VmHWM), and the largest of the demo and ffmpeg.");
+                " runs, the four kinds interleaved. The plain loop renders the same frames, reads each back with "
+                "glReadPixels, turns it upright and writes it as BGRA to ffmpeg on one thread; ffmpeg's scaler "
+                "converts it and the encoder is the capture's default (--video-quality good). \"As before\": the "
+                "same loop with the encoder the capture had before that option (x264 preset fast, CRF 18, its own "
+                "thread count). CPU: processor time of the program and ffmpeg together, user and system, per frame. "
+                "Peak memory: the demo's own (VmHWM), and the largest of the demo and ffmpeg.");
     report.Add(table);
 }
 
@@ -994,11 +1017,12 @@ const char* const kUsage =
     "  --compare-data DIR the data directory of the --compare build (default: the data directory\n"
     "                     beside it when there is one, else --data)\n"
     "  --sections LIST    some of machine,effects,show,startup,capture,share,memory,threads,\n"
-    "                     png,readback,compare\n"
+    "                     video,encoder,png,readback,compare\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
     "  --repetitions N    runs of each capture, thread setting and compared build (default 2, 2, 3)\n"
-    "  --plain-capture PATH --size WxH --start MS --frames N\n"
-    "                     (used by the capture section) the plain capture loop\n";
+    "  --plain-capture PATH --size WxH --start MS --frames N [--plain-encoder same|before]\n"
+    "                     (used by the capture section) the plain capture loop, with the capture's\n"
+    "                     encoder or with x264 as the capture had it before --video-quality\n";
 
 bool ParseSize(const std::string& text, Size* size)
 {
@@ -1101,6 +1125,16 @@ int main(int argc, char** argv)
             if (!ParseSize(value(), &plainSize))
                 return 2;
         }
+        else if (argument == "--plain-encoder")
+        {
+            const std::string encoder = value();
+            if (encoder != "before" && encoder != "same")
+            {
+                std::fprintf(stderr, "zarnovelt_bench: --plain-encoder takes same or before\n");
+                return 2;
+            }
+            plain.encoderAsBefore = encoder == "before";
+        }
         else if (argument == "--start")
             plain.startMs = std::atoll(value().c_str());
         else if (argument == "--frames")
@@ -1175,6 +1209,22 @@ int main(int argc, char** argv)
         Memory(report);
     if (Wanted("threads") && !options.quick)
         Threads(report);
+    if (Wanted("video") || (Wanted("encoder") && !options.quick))
+    {
+        VideoBenchSettings video;
+        video.binary = options.binary;
+        video.data = options.data;
+        video.width = options.sizes.back().width;
+        video.height = options.sizes.back().height;
+        video.startsMs = {options.captureStartMs, options.tunnelStartMs};
+        video.frames = options.quick ? 3 : options.videoFrames;
+        video.repetitions = options.threadRepetitions;
+        video.captureFrames = options.encoderThreadFrames;
+        if (Wanted("video"))
+            VideoTables(report, video, &g_failures);
+        if (Wanted("encoder") && !options.quick)
+            EncoderThreadTable(report, video, &g_failures);
+    }
     if (Wanted("png"))
         PngSettings(report);
     if (Wanted("readback"))

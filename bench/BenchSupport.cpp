@@ -113,6 +113,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const EnvironmentChan
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - spawnTime).count();
             result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             result.peakTreeKb = usage.ru_maxrss;
+            result.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
             break;
         }
         if (done < 0 && errno != EINTR)

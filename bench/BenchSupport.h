@@ -22,6 +22,7 @@ struct ChildResult
     double wallMs = 0.0;        // from just before the spawn to the reaping
     long peakOwnKb = 0;         // the child's own peak resident memory (VmHWM), sampled
     long peakTreeKb = 0;        // the largest of the child and its own children (ffmpeg)
+    double cpuMs = 0.0;         // processor time, user and system, of the child and its children
     std::string log;            // standard output and error, for failures
 };
 

@@ -146,8 +146,8 @@ broken_case missing-height-map dat/terrain_1.raw missing
 broken_case broken-model dat/m_tunnel.ms3d garbage
 step "missing and broken data under Wine"
 
-# 3e. Video capture: 4 frames of 64x48 at 2 per second are 4 * 64 * 48 * 4 bytes of frames and
-# 2 seconds of 44.1 kHz 16-bit stereo.
+# 3e. Video capture: 4 frames of 64x48 at 2 per second, converted to 4:2:0 by the writer, are
+# 4 * 64 * 48 * 3 / 2 bytes of frames, and 2 seconds of 44.1 kHz 16-bit stereo.
 mkdir -p "$work/ffmpeg"
 cp "$root/build-win64/tests/ffmpeg_standin.exe" "$work/ffmpeg/ffmpeg.exe"
 video_args=(--size 64x48 --fps 2 --frames 4 --start 0:30 --capture "Z:$work/show.mp4")
@@ -156,7 +156,7 @@ WINEPATH="Z:$work/ffmpeg" "$wine" "$root/build-win64/zarnovelt.exe" "${video_arg
   cat "$work/video.err" >&2
   exit 1
 }
-expected="video $((4 * 64 * 48 * 4)) audio $((2 * 44100 * 4))"
+expected="video $((4 * 64 * 48 * 3 / 2)) audio $((2 * 44100 * 4))"
 [ "$(cat "$work/show.mp4")" = "$expected" ] || {
   echo "windows-checks: ffmpeg.exe received \"$(cat "$work/show.mp4")\", expected \"$expected\"" >&2
   exit 1

@@ -24,7 +24,7 @@ TEST(Main, HelpVersionAndBadOptions)
     std::string output;
     EXPECT_EQ(RunCommand(Demo("--help"), &output), 0);
     for (const char* option : {"--data", "--script", "--size", "--fullscreen", "--windowed", "--headless",
-                               "--capture", "--fps", "--start", "--frames", "--no-music", "--no-extensions",
+                               "--capture", "--video-quality", "--fps", "--start", "--frames", "--no-music", "--no-extensions",
                                "--no-dialog", "--version"})
         EXPECT_NE(output.find(option), std::string::npos) << option;
 
@@ -47,6 +47,8 @@ TEST(Main, HelpVersionAndBadOptions)
         {"--fps 30/0", "--fps takes a positive rate"},
         {"--frames -3", "--frames takes a count"},
         {"--start soon", "--start takes a time"},
+        {"--capture x.mp4 --video-quality great", "--video-quality takes fast, good or best"},
+        {"--capture frames --video-quality best", "--video-quality is for a video capture"},
         {"--data", "--data needs a value"},
         {"--data /nonexistent/zarnovelt", "cannot enter the data directory"},
     };

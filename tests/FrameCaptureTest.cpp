@@ -1,7 +1,7 @@
 // The capture's path from the framebuffer to the file, as made fast: a read-back with or
 // without pixel-buffer objects gives the same frames in the same order; PNG files written
 // from GL's bottom-up rows with the capture's compression hold exactly the upright picture; the
-// video writer sends the rows last first without a copy and the video comes out upright; the
+// video writer turns the rows upright as it converts them and the video comes out upright; the
 // writers hand their frame buffers back for the next frames; and the writers' queue stays small
 // for large frames.
 #include <gtest/gtest.h>

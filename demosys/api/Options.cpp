@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "capture/Capture.h"
 #include "script/Timeline.h"
 
 namespace {
@@ -77,6 +78,9 @@ std::string UsageText()
            "                     .mkv (H.264 + FLAC) or .webm (VP9 + Opus) is a video with the soundtrack,\n"
            "                     made by ffmpeg; any other PATH is a directory of upright PNG files\n"
            "                     frame_000000.png, frame_000001.png, ...\n"
+           "  --video-quality Q  the encoder's speed against the picture in a video capture: fast (quick\n"
+           "                     previews, larger files), good (default: as good as or better than the\n"
+           "                     captures always were) or best (slower, for keeping)\n"
            "  --fps N            frame rate of a capture or headless run, integer or fraction (60000/1001);\n"
            "                     frame k shows demo time k * 1000 / N ms exactly (default: 60)\n"
            "  --start TIME       begin the show at TIME (ms or m:ss.fff): every script event before TIME is\n"
@@ -114,6 +118,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
         *value = argv[++i];
         return true;
     };
+    bool qualityGiven = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -169,6 +174,17 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
                 return false;
             }
         }
+        else if (arg == "--video-quality")
+        {
+            if (!needValue(i, arg, &value))
+                return false;
+            if (!ParseVideoQuality(value, &options->videoQuality))
+            {
+                *error = "--video-quality takes fast, good or best (got \"" + value + "\")";
+                return false;
+            }
+            qualityGiven = true;
+        }
         else if (arg == "--fps")
         {
             if (!needValue(i, arg, &value))
@@ -212,6 +228,11 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             *error = "unknown option \"" + arg + "\"";
             return false;
         }
+    }
+    if (qualityGiven && !IsVideoPath(options->capturePath))
+    {
+        *error = "--video-quality is for a video capture (--capture NAME.mp4, .mkv or .webm)";
+        return false;
     }
     return true;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/VideoQuality.h"
+
 struct Options
 {
     std::string dataDir;            // empty: searched for (show/DataDirectory.h)
@@ -14,6 +16,7 @@ struct Options
     int fullscreen = -1;            // -1: as variable 6; 0 windowed; 1 fullscreen
     bool headless = false;          // forced with --headless (also when no display exists)
     std::string capturePath;        // empty: no capture
+    VideoQuality videoQuality = VideoQuality::Good;   // of a video capture
     int fpsNumerator = 60;          // capture / headless frame rate, a fraction
     int fpsDenominator = 1;
     int64_t startMs = 0;

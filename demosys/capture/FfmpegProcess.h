@@ -16,9 +16,9 @@ class FfmpegProcess
 public:
     virtual ~FfmpegProcess() = default;
 
-    // Writes `rows` rows of rowBytes each, the last row first, straight from `data`. False with
-    // the reason in *error when the pipe broke (ffmpeg has gone).
-    virtual bool WriteVideoRowsLastFirst(const uint8_t* data, size_t rowBytes, int rows, std::string* error) = 0;
+    // Writes all `size` bytes of one video frame. False with the reason in *error when the pipe
+    // broke (ffmpeg has gone).
+    virtual bool WriteVideo(const uint8_t* data, size_t size, std::string* error) = 0;
 
     // Writes all `size` bytes of soundtrack. False with the reason in *error.
     virtual bool WriteAudio(const uint8_t* data, size_t size, std::string* error) = 0;

@@ -1,7 +1,7 @@
-// The ffmpeg capture: one process, two pipes, two writer threads. The video thread writes each
-// frame's rows last first, so the video is upright without a copy; the audio thread renders the
-// whole soundtrack (its length is fixed by the frame count) and writes it as fast as ffmpeg takes
-// it. The two writers never wait for each other: ffmpeg reads its inputs in whatever order it
+// The ffmpeg capture: one process, two pipes, two writer threads. The video thread converts
+// each frame to the encoder's 4:2:0 (turning it upright on the way) and writes it; the audio
+// thread renders the whole soundtrack (its length is fixed by the frame count) and writes it as
+// fast as ffmpeg takes it. The two writers never wait for each other: ffmpeg reads its inputs in whatever order it
 // likes (while it probes them at start it reads one and then the other), and each pipe always
 // has data coming. The process and its pipes are the platform's (FfmpegProcess.h).
 #include "capture/VideoCapture.h"
@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "capture/FfmpegProcess.h"
+#include "capture/Yuv420.h"
 #include "support/Profiler.h"
 
 namespace {
@@ -25,6 +26,34 @@ std::string LowerExtension(const std::string& path)
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension;
+}
+
+// What each --video-quality gives the encoders, chosen by measurement at 1920x1080 against the
+// uncompressed frames (docs/performance.md). Good keeps at least the PSNR and SSIM of the
+// encoder the capture had before the option (x264 preset fast, CRF 18) in two thirds of its
+// time or less; fast takes an eighth of it, for previews in larger files; best gives 2 to 3 dB
+// more in two to three times the time.
+struct EncoderSetting
+{
+    const char* x264Preset;
+    const char* x264Crf;
+    const char* vp9Deadline;
+    const char* vp9CpuUsed;
+    const char* vp9Crf;
+};
+
+EncoderSetting SettingFor(VideoQuality quality)
+{
+    switch (quality)
+    {
+    case VideoQuality::Fast:
+        return {"ultrafast", "18", "realtime", "8", "31"};
+    case VideoQuality::Best:
+        return {"slow", "14", "good", "2", "28"};
+    case VideoQuality::Good:
+        break;
+    }
+    return {"veryfast", "15", "good", "4", "31"};
 }
 
 class VideoSink : public FrameSink
@@ -115,7 +144,8 @@ private:
 
     void VideoLoop()
     {
-        const size_t rowBytes = static_cast<size_t>(m_settings.width) * 4;
+        // One converted frame, written while the next ones wait in the queue as BGRA.
+        std::vector<uint8_t> yuv(Yuv420FrameBytes(m_settings.width, m_settings.height));
         for (;;)
         {
             std::vector<uint8_t> frame;
@@ -128,11 +158,10 @@ private:
                 m_queue.pop_front();
                 m_changed.notify_all();
             }
-            // GL's bottom row first becomes the video's top row first.
-            std::string reason;
-            const bool written = m_process->WriteVideoRowsLastFirst(frame.data(), rowBytes, m_settings.height, &reason);
+            ConvertBgraToYuv420(frame.data(), m_settings.width, m_settings.height, yuv.data());
             Recycle(std::move(frame));
-            if (!written)
+            std::string reason;
+            if (!m_process->WriteVideo(yuv.data(), yuv.size(), &reason))
             {
                 Fail("video pipe: " + reason);
                 break;
@@ -189,29 +218,35 @@ private:
 
 } // namespace
 
+std::vector<std::string> VideoEncoderArguments(const std::string& path, VideoQuality quality)
+{
+    const EncoderSetting setting = SettingFor(quality);
+    const std::string threads = std::to_string(kVideoEncoderThreads);
+    if (LowerExtension(path) == ".webm")
+        return {"-c:v", "libvpx-vp9", "-crf", setting.vp9Crf, "-b:v", "0", "-deadline", setting.vp9Deadline,
+                "-cpu-used", setting.vp9CpuUsed, "-threads", threads, "-pix_fmt", "yuv420p"};
+    return {"-c:v", "libx264", "-preset", setting.x264Preset, "-crf", setting.x264Crf, "-threads", threads,
+            "-pix_fmt", "yuv420p"};
+}
+
 std::vector<std::string> FfmpegArguments(const VideoCaptureSettings& settings, int sampleRate)
 {
     const std::string extension = LowerExtension(settings.path);
     std::vector<std::string> arguments = {
         "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
-        // The frames, as the demo renders them.
-        "-f", "rawvideo", "-pix_fmt", "bgra",
-        "-video_size", std::to_string(settings.width) + "x" + std::to_string(settings.height),
+        // The frames, converted and padded to even sides by the writer.
+        "-f", "rawvideo", "-pix_fmt", "yuv420p",
+        "-video_size", std::to_string(Yuv420Side(settings.width)) + "x" + std::to_string(Yuv420Side(settings.height)),
         "-framerate", std::to_string(settings.fpsNumerator) + "/" + std::to_string(settings.fpsDenominator),
         "-i", "pipe:0",
         // The soundtrack.
         "-f", "s16le", "-ar", std::to_string(sampleRate), "-ac", "2", "-i", "pipe:3",
         "-map", "0:v:0", "-map", "1:a:0"};
-    // 4:2:0 video needs even sides: an odd size gets one black row or column.
-    if (settings.width % 2 != 0 || settings.height % 2 != 0)
-        arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
+    const std::vector<std::string> video = VideoEncoderArguments(settings.path, settings.quality);
+    arguments.insert(arguments.end(), video.begin(), video.end());
     if (extension == ".webm")
-        arguments.insert(arguments.end(), {"-c:v", "libvpx-vp9", "-crf", "31", "-b:v", "0", "-deadline", "good",
-                                           "-cpu-used", "4", "-pix_fmt", "yuv420p", "-c:a", "libopus", "-b:a",
-                                           "160k", "-ar", "48000"});
-    else
-        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
-    if (extension == ".mp4")
+        arguments.insert(arguments.end(), {"-c:a", "libopus", "-b:a", "160k", "-ar", "48000"});
+    else if (extension == ".mp4")
         arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"});
     else if (extension == ".mkv")
         arguments.insert(arguments.end(), {"-c:a", "flac"});

@@ -176,6 +176,7 @@ bool ShowRun::StartCapture(const StartupChoices& choices, std::string* error)
         settings.height = choices.height;
         settings.fpsNumerator = options.fpsNumerator;
         settings.fpsDenominator = options.fpsDenominator;
+        settings.quality = options.videoQuality;
         settings.frames = CaptureFrameCount(options.startMs, m_soundtrack.ShowEndMs(m_timeline), options.fpsNumerator,
                                             options.fpsDenominator, options.frames);
         m_sink = CreateVideoSink(settings, m_soundtrack.Stream(options.startMs, m_record.m_iMusicVolume, choices.sound),

@@ -8,7 +8,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,47 +36,6 @@ void BlockSigpipeOnThisThread()
     sigaddset(&set, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     blocked = true;
-}
-
-// Writes `rows` rows of rowBytes each, the last row first, straight from the frame: one writev
-// per batch of rows, an interrupted or partial write resumed where it stopped.
-bool WriteRowsLastFirst(int fd, const uint8_t* data, size_t rowBytes, int rows)
-{
-    constexpr int kBatch = 256;
-    iovec vectors[kBatch];
-    int done = 0;              // rows written completely, counted from the last
-    size_t partial = 0;        // bytes of the next row already written
-    while (done < rows)
-    {
-        int count = 0;
-        for (int r = done; r < rows && count < kBatch; ++r, ++count)
-        {
-            const size_t skip = r == done ? partial : 0;
-            vectors[count].iov_base = const_cast<uint8_t*>(data + rowBytes * static_cast<size_t>(rows - 1 - r) + skip);
-            vectors[count].iov_len = rowBytes - skip;
-        }
-        const ssize_t written = writev(fd, vectors, count);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        size_t left = static_cast<size_t>(written);
-        while (left > 0)
-        {
-            const size_t rest = rowBytes - partial;
-            if (left < rest)
-            {
-                partial += left;
-                break;
-            }
-            left -= rest;
-            partial = 0;
-            ++done;
-        }
-    }
-    return true;
 }
 
 void CloseFd(int& fd)
@@ -158,10 +116,10 @@ public:
         return true;
     }
 
-    bool WriteVideoRowsLastFirst(const uint8_t* data, size_t rowBytes, int rows, std::string* error) override
+    bool WriteVideo(const uint8_t* data, size_t size, std::string* error) override
     {
         BlockSigpipeOnThisThread();
-        if (WriteRowsLastFirst(m_videoFd, data, rowBytes, rows))
+        if (WriteAll(m_videoFd, data, size))
             return true;
         *error = std::strerror(errno);
         return false;

@@ -147,12 +147,9 @@ public:
         return true;
     }
 
-    bool WriteVideoRowsLastFirst(const uint8_t* data, size_t rowBytes, int rows, std::string* error) override
+    bool WriteVideo(const uint8_t* data, size_t size, std::string* error) override
     {
-        for (int r = rows - 1; r >= 0; --r)
-            if (!WriteBlocking(m_video, data + rowBytes * static_cast<size_t>(r), rowBytes, error))
-                return false;
-        return true;
+        return WriteBlocking(m_video, data, size, error);
     }
 
     bool WriteAudio(const uint8_t* data, size_t size, std::string* error) override
