@@ -32,7 +32,8 @@ if [ -n "$compare" ]; then
   # An export of the revision, not a checkout: the working tree is left alone.
   git -C "$root" archive "$compare" | tar -x -C "$before/source"
   cmake -S "$before/source" -B "$before/build" -G Ninja -DZARNOVELT_TESTS=OFF
-  cmake --build "$before/build" --target zarnovelt
+  # Its own data too (the content may differ), found beside its program by the benchmark.
+  cmake --build "$before/build" --target zarnovelt zarnovelt_data
   arguments+=(--compare "$before/build/zarnovelt")
 fi
 
