@@ -149,8 +149,11 @@ void FilterRows(const int16_t* const* rows, int count, uint8_t* out)
     // Eight samples a pass: the rows taken two at a time, interleaved, against their two weights.
     __m128i weights[kTaps / 2];
     for (int k = 0; k < kTaps / 2; ++k)
-        weights[k] = _mm_set1_epi32(static_cast<int>(static_cast<uint16_t>(kWeights[2 * k])) |
-                                    (static_cast<int>(kWeights[2 * k + 1]) << 16));
+    {
+        const int16_t even = kWeights[2 * k];
+        const int16_t odd = kWeights[2 * k + 1];
+        weights[k] = _mm_setr_epi16(even, odd, even, odd, even, odd, even, odd);
+    }
     const __m128i round = _mm_set1_epi32(1 << (kVerticalShift - 1));
     for (; i + 8 <= count; i += 8)
     {
