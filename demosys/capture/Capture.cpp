@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "codecs/ImageCodec.h"
-#include "platform/Process.h"
+#include "support/Process.h"
 #include "support/Profiler.h"
 
 namespace {

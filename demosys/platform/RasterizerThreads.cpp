@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/Process.h"
+#include "support/Process.h"
 
 std::string RasterizerThreadsFor(const char* userValue, unsigned cores)
 {

@@ -13,7 +13,7 @@
 #include "api/Library.h"
 #include "api/Options.h"
 #include "platform/ExecutablePath.h"
-#include "platform/Process.h"
+#include "support/Process.h"
 #include "show/DataDirectory.h"
 #include "support/Profiler.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/Process.h"
+#include "support/Process.h"
 
 namespace Profiler
 {

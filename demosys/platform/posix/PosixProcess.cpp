@@ -1,5 +1,5 @@
 // The process on Linux (and any POSIX system): arguments as given, getrusage for memory.
-#include "platform/Process.h"
+#include "support/Process.h"
 
 #include <stdlib.h>
 #include <sys/resource.h>

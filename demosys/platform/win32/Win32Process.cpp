@@ -1,7 +1,7 @@
 // The process on Windows: the wide command line as UTF-8 arguments, the console a GUI program
 // was started from, the memory counters, the C runtime's environment.
 #define PSAPI_VERSION 2
-#include "platform/Process.h"
+#include "support/Process.h"
 
 #include <windows.h>
 #include <psapi.h>
