@@ -2,7 +2,11 @@
 // Internal to demosys/codecs.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+struct DecodedImage;
 
 // No texture or frame of ours comes near this; a header claiming more is damaged or hostile,
 // and is refused before anything is allocated for it.
@@ -15,3 +19,8 @@ inline bool CodecFail(std::string* error, const std::string& reason)
         *error = reason;
     return false;
 }
+
+// The platform's JPEG decoder (codecs/linux: libjpeg, codecs/win32: stb_image), called by
+// DecodeJpeg once it has checked that there are bytes and a picture to fill, and emptied the
+// picture. Its own limits (the length the library takes) and refusals are its own.
+bool DecodeJpegWithPlatformLibrary(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error);

@@ -278,6 +278,16 @@ bool DecodeTgaInto(const uint8_t* bytes, size_t size, DecodedImage* image, std::
 
 } // namespace
 
+bool DecodeJpeg(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
+{
+    if (image == nullptr)
+        return CodecFail(error, "no image to decode into");
+    *image = DecodedImage();
+    if (bytes == nullptr || size == 0)
+        return CodecFail(error, "empty file");
+    return DecodeJpegWithPlatformLibrary(bytes, size, image, error);
+}
+
 bool DecodeTga(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
 {
     if (image == nullptr)

@@ -133,13 +133,8 @@ bool RunJpegDecode(jpeg_decompress_struct* info, JpegErrorManager* errors, const
 
 } // namespace
 
-bool DecodeJpeg(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
+bool DecodeJpegWithPlatformLibrary(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
 {
-    if (image == nullptr)
-        return CodecFail(error, "no image to decode into");
-    *image = DecodedImage();
-    if (bytes == nullptr || size == 0)
-        return CodecFail(error, "empty file");
     if (size > ULONG_MAX)
         return CodecFail(error, "file too large");
 

@@ -120,13 +120,8 @@ bool ReadJpegLayout(const uint8_t* bytes, size_t size, JpegLayout* layout, std::
 
 } // namespace
 
-bool DecodeJpeg(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
+bool DecodeJpegWithPlatformLibrary(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error)
 {
-    if (image == nullptr)
-        return CodecFail(error, "no image to decode into");
-    *image = DecodedImage();
-    if (bytes == nullptr || size == 0)
-        return CodecFail(error, "empty file");
     if (size > 0x7FFFFFFF)
         return CodecFail(error, "file too large");
     JpegLayout layout;
