@@ -12,8 +12,8 @@
 //   missing=FILE FILE is taken out of the data before the show starts (a broken-data test)
 //
 // window.zarnovelt tells a test how far the page has got: state is 'loading', 'dialog',
-// 'running' or 'ended'; status is the program's exit status once it has ended; lines holds
-// every line the program printed.
+// 'running' or 'ended'; status is the program's exit status once it has ended, runMs the time
+// from its start to its end; lines holds every line the program printed.
 (function () {
   'use strict';
 
@@ -29,7 +29,8 @@
   var $ = function (id) { return document.getElementById(id); };
   var params = new URLSearchParams(location.search);
   var capturing = params.has('capture');
-  var state = window.zarnovelt = {state: 'loading', status: null, lines: []};
+  var state = window.zarnovelt = {state: 'loading', status: null, runMs: null, lines: []};
+  var runStarted = 0;
 
   // ------------------------------------------------------------------------------------------
   // Messages
@@ -195,6 +196,7 @@
   }
 
   function ended(status) {
+    state.runMs = performance.now() - runStarted;
     state.state = 'ended';
     state.status = status;
     $('start').hidden = true;
@@ -222,6 +224,7 @@
     state.state = capturing || params.has('no-dialog') || params.has('headless') ? 'running' : 'loading';
     // The program waits for the browser now and then (every frame); the promise settles when
     // it has really returned.
+    runStarted = performance.now();
     Module.ccall('main', 'number', ['number', 'number'], [args.length, argv], {async: true}).then(ended, function (e) {
       // An abort has said so already (onAbort).
       if (state.state === 'ended') return;

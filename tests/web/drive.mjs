@@ -8,7 +8,7 @@
 //   ROOT                       the folder to serve (build-web)
 //   MODE capture               ?capture&... : waits for the end, writes the frames to --out
 //   MODE interactive           clicks Start, presses keys, waits for the show's end
-//   MODE timing                ?headless&...: waits for the end, reports the frame rate
+//   MODE timing                ?headless&...: waits for the end (runMs: the program's time)
 //   --query Q                  the page's parameters (size=320x240&frames=10...)
 //   --out DIR                  where capture writes frame_NNNNNN.png
 //   --viewport WxH             the browser window's size (default 480x360)
@@ -131,6 +131,7 @@ try {
   const end = await waitFor((state) => state.state === 'ended', 'the end');
   result.seconds = (Date.now() - started) / 1000;
   result.status = end.status;
+  result.runMs = end.runMs;
   result.state = end.state;
   result.lines = end.lines;
   result.endedText = await page.textContent('#ended-text');
@@ -149,10 +150,6 @@ try {
       fs.writeFileSync(path.join(options.out, name), Buffer.from(base64, 'base64'));
     }
     result.frames = names.length;
-  }
-  if (mode === 'timing') {
-    // The page's own account of the run: frames drawn and the time they took.
-    result.timing = await page.evaluate(() => window.zarnovelt.timing || null);
   }
 } catch (error) {
   result.error = String(error.message || error);
