@@ -4,16 +4,14 @@
 // audio thread, so a slow frame never breaks the sound. The queue is topped up whenever the
 // show asks for the position, once a frame.
 //
-// The position is the Web Audio clock's: the sample being heard is the chunk's first sample
-// plus the context time elapsed since that chunk started, never past what was queued (a queue
-// that ran dry holds the clock where the sound stopped) and never backwards between seeks.
-// Pausing suspends the audio context, which stops its clock with the sound.
+// The position is the Web Audio clock's (ScheduledAudioClock): the audio context's time being
+// heard, counted from the time the chunks were scheduled at. Pausing suspends the audio
+// context, which stops its clock with the sound.
 #include "platform/web/WebAudioDevice.h"
 
-#include <algorithm>
-#include <cmath>
 #include <vector>
 
+#include "audio/ScheduledAudioClock.h"
 #include "platform/web/WebPage.h"
 
 namespace {
@@ -24,9 +22,10 @@ constexpr double kLeadSeconds = 0.75;
 class WebAudioDevice : public AudioDevice
 {
 public:
-    WebAudioDevice(std::unique_ptr<MusicStream> stream) : m_stream(std::move(stream)), m_rate(m_stream->SampleRate())
+    explicit WebAudioDevice(std::unique_ptr<MusicStream> stream)
+        : m_stream(std::move(stream)), m_clock(m_stream->SampleRate())
     {
-        Restart(m_stream->Position());
+        m_clock.Reset(m_stream->Position());
     }
 
     ~WebAudioDevice() override { zarnovelt_web_audio_close(); }
@@ -45,7 +44,7 @@ public:
     {
         zarnovelt_web_audio_stop();
         m_stream->Seek(position);
-        Restart(position);
+        m_clock.Reset(position);
         if (!m_paused)
             Feed();
     }
@@ -54,62 +53,31 @@ public:
     {
         if (!m_paused)
             Feed();
-        if (m_chunkTime < 0.0)
-            return m_lastAnswer;
-        const double since = zarnovelt_web_audio_heard() - m_chunkTime;
-        int64_t position = m_chunkSample + static_cast<int64_t>(std::floor(std::max(0.0, since) * m_rate));
-        position = std::min(position, m_queuedEnd);
-        position = std::max(position, m_lastAnswer);
-        m_lastAnswer = position;
-        return position;
+        return m_clock.Position(zarnovelt_web_audio_heard());
     }
 
-    int64_t Consumed() override { return m_queuedEnd - m_seekPosition; }
+    int64_t Consumed() override { return m_clock.Queued(); }
 
-    int SampleRate() const override { return m_rate; }
+    int SampleRate() const override { return m_clock.SampleRate(); }
 
-    int64_t BufferSamples() const override { return static_cast<int64_t>(kLeadSeconds * m_rate); }
+    int64_t BufferSamples() const override { return static_cast<int64_t>(kLeadSeconds * m_clock.SampleRate()); }
 
 private:
-    void Restart(int64_t position)
-    {
-        m_seekPosition = position;
-        m_queuedEnd = position;
-        m_lastAnswer = position;
-        m_chunkTime = -1.0;
-        m_chunkSample = position;
-        m_expectedTime = -1.0;
-    }
-
-    // Queues chunks until the lead is covered. A chunk that could not follow the one before
-    // (the queue ran dry) starts a new anchor for the clock.
+    // Queues chunks until the lead is covered.
     void Feed()
     {
         m_pcm.resize(static_cast<size_t>(kChunkFrames) * kMusicChannels);
         while (zarnovelt_web_audio_ahead() < kLeadSeconds)
         {
             m_stream->Render(m_pcm.data(), kChunkFrames);
-            const double at = zarnovelt_web_audio_queue(m_pcm.data(), kChunkFrames, m_rate);
-            if (m_expectedTime < 0.0 || std::fabs(at - m_expectedTime) > 0.5 / m_rate)
-            {
-                m_chunkTime = at;
-                m_chunkSample = m_queuedEnd;
-            }
-            m_queuedEnd += kChunkFrames;
-            m_expectedTime = at + static_cast<double>(kChunkFrames) / m_rate;
+            m_clock.OnQueued(zarnovelt_web_audio_queue(m_pcm.data(), kChunkFrames, m_clock.SampleRate()), kChunkFrames);
         }
     }
 
     std::unique_ptr<MusicStream> m_stream;
-    int m_rate;
+    ScheduledAudioClock m_clock;
     bool m_paused = true;
     std::vector<int16_t> m_pcm;
-    int64_t m_seekPosition = 0;
-    int64_t m_queuedEnd = 0;        // the sample after the last one queued
-    int64_t m_lastAnswer = 0;
-    double m_chunkTime = -1.0;      // the anchor: the context time m_chunkSample is heard at
-    int64_t m_chunkSample = 0;
-    double m_expectedTime = -1.0;   // where the next chunk would start, back to back
 };
 
 } // namespace
