@@ -22,11 +22,25 @@
 #include "show/DialogSettings.h"
 #include "ui/LoadingBar.h"
 
+#ifdef ZARNOVELT_GLES
+#include "fixedfunction/FixedFunction.h"
+#endif
+
 #ifndef ZARNOVELT_VERSION
 #define ZARNOVELT_VERSION "unknown"
 #endif
 
 namespace {
+
+// What --version says the frames are drawn with.
+const char* GraphicsDescription()
+{
+#ifdef ZARNOVELT_GLES
+    return FixedFunctionDescription();
+#else
+    return "the driver's OpenGL 1.1";
+#endif
+}
 
 std::string RecordText(const char* text) { return std::string(text, strnlen(text, 256)); }
 
@@ -363,9 +377,9 @@ int DEMOGL_AppRun(HINSTANCE, const SStartupDat* pStartupDat, const char* pszAppI
     }
     else if (library.options.showVersion)
     {
-        std::printf("%.256s by %.256s, version %u.%u build %d (%s)\nzarnovelt %s\n", pStartupDat->m_szDemoName,
-                    pStartupDat->m_szGroupName, ucVersionMajor, ucVersionMinor, iVersionBuild, applicationId.c_str(),
-                    ZARNOVELT_VERSION);
+        std::printf("%.256s by %.256s, version %u.%u build %d (%s)\nzarnovelt %s\ndrawn with %s\n",
+                    pStartupDat->m_szDemoName, pStartupDat->m_szGroupName, ucVersionMajor, ucVersionMinor,
+                    iVersionBuild, applicationId.c_str(), ZARNOVELT_VERSION, GraphicsDescription());
     }
     else
     {

@@ -1,13 +1,19 @@
 // Headless OpenGL through EGL on Mesa's surfaceless platform: a compatibility-profile context
-// with no surface at all. The show renders into the RenderTarget framebuffer; Present shows
+// with no surface at all (in a ZARNOVELT_GLES build an OpenGL ES 3 context, under the
+// fixed-function layer). The show renders into the RenderTarget framebuffer; Present shows
 // nothing, since nobody looks, but hands the frame to the driver as a window's swap would.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/egl/EglBackend.h"
+
+#ifdef ZARNOVELT_GLES
+#include "fixedfunction/FixedFunction.h"
+#endif
 
 namespace {
 
@@ -34,32 +40,54 @@ public:
             m_display = EGL_NO_DISPLAY;
             return Fail(error, "eglInitialize failed");
         }
-        if (!eglBindAPI(EGL_OPENGL_API))
-            return Fail(error, "EGL has no desktop OpenGL");
+#ifdef ZARNOVELT_GLES
+        const EGLenum api = EGL_OPENGL_ES_API;
+        const EGLint renderable = EGL_OPENGL_ES3_BIT;
+        const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_NONE};
+        const char* const apiName = "OpenGL ES 3";
+#else
+        const EGLenum api = EGL_OPENGL_API;
+        const EGLint renderable = EGL_OPENGL_BIT;
+        // No profile attributes: Mesa gives the compatibility profile, which OpenGL 1.1 code needs.
+        const EGLint* const contextAttributes = nullptr;
+        const char* const apiName = "desktop OpenGL";
+#endif
+        if (!eglBindAPI(api))
+            return Fail(error, (std::string("EGL has no ") + apiName).c_str());
 
-        const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
-                                           EGL_OPENGL_BIT, EGL_NONE};
+        const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, renderable,
+                                           EGL_NONE};
         EGLConfig eglConfig = nullptr;
         EGLint count = 0;
         if (!eglChooseConfig(m_display, configAttributes, &eglConfig, 1, &count) || count == 0)
         {
             // Surfaceless displays may offer configs without any surface type.
-            const EGLint anyConfig[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+            const EGLint anyConfig[] = {EGL_RENDERABLE_TYPE, renderable, EGL_NONE};
             if (!eglChooseConfig(m_display, anyConfig, &eglConfig, 1, &count) || count == 0)
                 eglConfig = nullptr;
         }
-        // No profile attributes: Mesa gives the compatibility profile, which OpenGL 1.1 code needs.
-        m_context = eglCreateContext(m_display, eglConfig, EGL_NO_CONTEXT, nullptr);
+        m_context = eglCreateContext(m_display, eglConfig, EGL_NO_CONTEXT, contextAttributes);
         if (m_context == EGL_NO_CONTEXT)
-            return Fail(error, "eglCreateContext failed for desktop OpenGL");
+            return Fail(error, (std::string("eglCreateContext failed for ") + apiName).c_str());
         if (!eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context))
             return Fail(error, "eglMakeCurrent without a surface failed");
+#ifdef ZARNOVELT_GLES
+        std::string reason;
+        if (!FixedFunctionLoad([](const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); },
+                               &reason))
+            return Fail(error, reason.c_str());
+#endif
         return true;
     }
 
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return false; }
+#ifdef ZARNOVELT_GLES
+    // The layer's functions: every GL name the program asks for lands in it.
+    PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(FixedFunctionGetProcAddress(name)); }
+#else
     PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(eglGetProcAddress(name)); }
+#endif
     BackendEvents PollEvents() override { return {}; }
     // Without a flush a multi-threaded driver (llvmpipe) keeps binning frame after frame into
     // one scene that is never rasterised: a timed headless run would measure nothing and its
@@ -71,6 +99,10 @@ public:
     {
         if (m_display == EGL_NO_DISPLAY)
             return;
+#ifdef ZARNOVELT_GLES
+        if (m_context != EGL_NO_CONTEXT && FixedFunctionLoaded())
+            FixedFunctionRelease();
+#endif
         eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (m_context != EGL_NO_CONTEXT)
             eglDestroyContext(m_display, m_context);

@@ -15,6 +15,10 @@
 #include "platform/sdl/SdlDialog.h"
 #include "platform/sdl/SdlUi.h"
 
+#ifdef ZARNOVELT_GLES
+#include "fixedfunction/FixedFunction.h"
+#endif
+
 namespace {
 
 class SdlBackend : public Backend
@@ -30,7 +34,14 @@ public:
             return false;
         }
         m_videoInitialised = true;
+#ifdef ZARNOVELT_GLES
+        // OpenGL ES 3 under the fixed-function layer.
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+#else
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+#endif
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         // The window's own buffers as the start-up record asks; the show itself is drawn into
         // the offscreen framebuffer, which follows the same choices (RenderTarget).
@@ -79,6 +90,15 @@ public:
             return false;
         }
         SDL_GL_MakeCurrent(m_window, m_context);
+#ifdef ZARNOVELT_GLES
+        std::string reason;
+        if (!FixedFunctionLoad([](const char* name) { return SDL_GL_GetProcAddress(name); }, &reason))
+        {
+            *error = "OpenGL ES: " + reason;
+            Close();
+            return false;
+        }
+#endif
         SDL_GL_SetSwapInterval(config.swapInterval);
         m_fullscreen = config.fullscreen;
         if (!config.fullscreen)
@@ -127,7 +147,12 @@ public:
 
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return true; }
+#ifdef ZARNOVELT_GLES
+    // The layer's functions: every GL name the program asks for lands in it.
+    PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(FixedFunctionGetProcAddress(name)); }
+#else
     PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(SDL_GL_GetProcAddress(name)); }
+#endif
 
     BackendEvents PollEvents() override
     {
@@ -205,6 +230,10 @@ public:
     {
         m_ui.Shutdown();
         m_overlay.clear();
+#ifdef ZARNOVELT_GLES
+        if (m_context != nullptr && FixedFunctionLoaded())
+            FixedFunctionRelease();
+#endif
         if (m_context != nullptr)
             SDL_GL_DeleteContext(m_context);
         if (m_window != nullptr)

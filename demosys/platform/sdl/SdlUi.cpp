@@ -4,8 +4,25 @@
 
 #include <GL/gl.h>
 #include <imgui.h>
-#include <backends/imgui_impl_opengl2.h>
 #include <backends/imgui_impl_sdl.h>
+
+// Dear ImGui draws with its own GL calls: OpenGL 2 beside the driver's fixed-function pipeline,
+// or OpenGL ES 3 beside the fixed-function layer, which then sets its state again.
+#ifdef ZARNOVELT_GLES
+#include <backends/imgui_impl_opengl3.h>
+
+#include "fixedfunction/FixedFunction.h"
+#define ImGui_ImplRenderer_Init() ImGui_ImplOpenGL3_Init("#version 300 es")
+#define ImGui_ImplRenderer_Shutdown ImGui_ImplOpenGL3_Shutdown
+#define ImGui_ImplRenderer_NewFrame ImGui_ImplOpenGL3_NewFrame
+#define ImGui_ImplRenderer_RenderDrawData ImGui_ImplOpenGL3_RenderDrawData
+#else
+#include <backends/imgui_impl_opengl2.h>
+#define ImGui_ImplRenderer_Init() ImGui_ImplOpenGL2_Init()
+#define ImGui_ImplRenderer_Shutdown ImGui_ImplOpenGL2_Shutdown
+#define ImGui_ImplRenderer_NewFrame ImGui_ImplOpenGL2_NewFrame
+#define ImGui_ImplRenderer_RenderDrawData ImGui_ImplOpenGL2_RenderDrawData
+#endif
 
 SdlUi::~SdlUi() { Shutdown(); }
 
@@ -23,7 +40,7 @@ bool SdlUi::Init(SDL_Window* window)
     io.LogFilename = nullptr;
     ImGui::StyleColorsDark();
     ImGui_ImplSDL2_InitForOpenGL(window, SDL_GL_GetCurrentContext());
-    ImGui_ImplOpenGL2_Init();
+    ImGui_ImplRenderer_Init();
     m_ready = true;
     return true;
 }
@@ -32,7 +49,7 @@ void SdlUi::Shutdown()
 {
     if (!m_ready)
         return;
-    ImGui_ImplOpenGL2_Shutdown();
+    ImGui_ImplRenderer_Shutdown();
     ImGui_ImplSDL2_Shutdown();
     ImGui::DestroyContext();
     m_ready = false;
@@ -46,7 +63,7 @@ void SdlUi::ProcessEvent(const SDL_Event& event)
 
 void SdlUi::BeginFrame()
 {
-    ImGui_ImplOpenGL2_NewFrame();
+    ImGui_ImplRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
 }
@@ -59,7 +76,10 @@ void SdlUi::Render()
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     glMatrixMode(GL_TEXTURE);
     glPushMatrix();
-    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    ImGui_ImplRenderer_RenderDrawData(ImGui::GetDrawData());
+#ifdef ZARNOVELT_GLES
+    FixedFunctionInvalidate();
+#endif
     glMatrixMode(GL_TEXTURE);
     glPopMatrix();
     glPopClientAttrib();
