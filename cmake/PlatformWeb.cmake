@@ -3,9 +3,10 @@
 # plays the music through Web Audio and takes the keys from the page (platform/web); JPEG
 # through stb_image and Ogg Vorbis through stb_vorbis as on Windows (codecs/stb, audio/stb), PNG
 # through stb_image_write (codecs/web). A page has no threads and runs no programs: the library
-# starts no workers (support/Threads.h) and refuses a video capture (capture/web). The page
-# (shell/web) and the data package are written beside the code (zarnovelt_web_page below).
-set(ZARNOVELT_OTHER_PLATFORMS "/(linux|sdl|egl|win32)/|/capture/posix/")
+# starts no workers (support/Threads.h) and refuses a video capture (capture/web). The rest of
+# platform/posix serves (folders, Win32 names); the process is the page's (web/WebProcess.cpp).
+# The page (shell/web) and the data package are written beside the code (zarnovelt_web_page).
+set(ZARNOVELT_OTHER_PLATFORMS "/(linux|sdl|egl|win32)/|/capture/posix/|/platform/posix/PosixProcess[.]cpp$")
 add_compile_definitions(ZARNOVELT_NO_THREADS)
 
 # Debian's emcc runs its JavaScript tools with node, which finds their modules (acorn) only
@@ -30,16 +31,18 @@ set(ZARNOVELT_PLATFORM_LIBRARIES zarnovelt_stb)
 
 # The functions that are on the stack while the page waits for the browser: the next animation
 # frame (every presented frame, also the loading bar's) and the Start button of the start page.
-# Only they are rewritten to be suspended and resumed (ASYNCIFY). Callers of the waiting calls
-# are found by the analysis; it does not follow virtual calls and std::function, so the
-# functions from main down to those calls are named here (the optimiser inlines some of them
-# into others, hence the patterns: any of them may hold the call in the end; binaryen's list
+# Only they are rewritten to be suspended and resumed (ASYNCIFY_ONLY): from main, through the
+# virtual calls and the std::function of the loading bar, down to the backend's waiting calls.
+# Everything else (the effects, the layer, the decoders) runs as it is, at full speed. The
+# optimiser inlines some of these functions into others, hence the patterns: whichever holds a
+# call in the end is among them (binaryen warns about a pattern that found nothing left, and
 # takes no brackets in a pattern).
 set(ZARNOVELT_WEB_SUSPENDING
   "main" "WinMain*" "DEMOGL_AppRun*" "ShowRun::*" "ShowLoop::*" "Scheduler::InitAll*"
-  "std::__2::__function::__value_func*" "std::__2::__function::__func*ShowRun::Load*")
+  "std::__2::__function::__value_func*" "std::__2::__function::__func*ShowRun::Load*"
+  "*WebBackend::Present*" "*WebBackend::RunStartupDialog*")
 list(JOIN ZARNOVELT_WEB_SUSPENDING "\",\"" ZARNOVELT_WEB_SUSPENDING_JSON)
-file(WRITE ${CMAKE_BINARY_DIR}/asyncify-add.json "[\"${ZARNOVELT_WEB_SUSPENDING_JSON}\"]\n")
+file(WRITE ${CMAKE_BINARY_DIR}/asyncify-only.json "[\"${ZARNOVELT_WEB_SUSPENDING_JSON}\"]\n")
 
 # The show's program as zarnovelt.js + zarnovelt.wasm, the page around it, and the data package
 # (zarnovelt.data with its loader zarnovelt.data.js: build/data as the show reads it, at /data).
@@ -53,11 +56,11 @@ function(zarnovelt_web_page target)
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
     -sFORCE_FILESYSTEM=1
     -sEXPORTED_FUNCTIONS=[_main,_malloc] -sEXPORTED_RUNTIME_METHODS=[FS,ccall,allocateUTF8]
-    -sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sASYNCIFY_STACK_SIZE=65536
+    -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
     -sASYNCIFY_IMPORTS=[zarnovelt_web_wait_frame,zarnovelt_web_yield,zarnovelt_web_run_dialog]
-    -sASYNCIFY_ADD=@${CMAKE_BINARY_DIR}/asyncify-add.json
+    -sASYNCIFY_ONLY=@${CMAKE_BINARY_DIR}/asyncify-only.json
     --js-library ${library})
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library} ${CMAKE_BINARY_DIR}/asyncify-add.json)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library} ${CMAKE_BINARY_DIR}/asyncify-only.json)
 
   set(out ${CMAKE_BINARY_DIR})
   set(pageFiles "")

@@ -14,12 +14,29 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
+#include "fixedfunction/FixedFunction.h"
 #include "platform/WindowPresent.h"
 #include "platform/web/WebAudioDevice.h"
 #include "platform/web/WebPage.h"
 #include "ui/StartupDialog.h"
 
 namespace {
+
+GLboolean UnmapNothing(GLenum) { return GL_FALSE; }
+
+// The WebGL 2 entry points for the layer. WebGL maps no buffers: the layer is told there is no
+// glMapBufferRange (it then fills its buffers with glBufferSubData and reads pixels directly),
+// and glUnmapBuffer, which it then never calls, unmaps nothing.
+void* WebGlProcAddress(const char* name)
+{
+    if (std::strcmp(name, "glMapBufferRange") == 0)
+        return nullptr;
+    if (std::strcmp(name, "glUnmapBuffer") == 0)
+        return reinterpret_cast<void*>(&UnmapNothing);
+    return emscripten_webgl_get_proc_address(name);
+}
 
 class WebBackend : public Backend
 {
@@ -56,6 +73,13 @@ public:
             Close();
             return false;
         }
+        // The effects' OpenGL 1.1 is the fixed-function layer's, drawn with WebGL 2 through
+        // emscripten's entry points.
+        if (!FixedFunctionLoad(WebGlProcAddress, error))
+        {
+            Close();
+            return false;
+        }
         // Captures and timing runs draw at the size asked for; a person's page fits the canvas
         // to the page.
         if (!m_interactive)
@@ -71,9 +95,13 @@ public:
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return m_interactive; }
 
+    // The layer's functions, but no buffer mapping: WebGL maps no buffer for reading, so a
+    // capture reads its frames back directly.
     PROC GetProcAddress(const char* name) override
     {
-        return reinterpret_cast<PROC>(emscripten_webgl_get_proc_address(name));
+        if (name == nullptr || std::strncmp(name, "glMapBuffer", 11) == 0 || std::strncmp(name, "glUnmapBuffer", 13) == 0)
+            return nullptr;
+        return reinterpret_cast<PROC>(FixedFunctionGetProcAddress(name));
     }
 
     BackendEvents PollEvents() override
@@ -166,6 +194,8 @@ public:
         m_overlay.clear();
         if (m_context > 0)
         {
+            if (FixedFunctionLoaded())
+                FixedFunctionRelease();
             emscripten_webgl_make_context_current(0);
             emscripten_webgl_destroy_context(m_context);
         }

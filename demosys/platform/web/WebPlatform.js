@@ -13,6 +13,7 @@ mergeInto(LibraryManager.library, {
     keys: 0,
     listening: false,
     lastYield: 0,
+    yielding: false,
     // Web Audio: the scheduled sources, the context time the next chunk starts at.
     audio: null,
 
@@ -82,11 +83,13 @@ mergeInto(LibraryManager.library, {
   },
 
   // Hands the page back to the browser at most every 100 ms (a run that renders as fast as it
-  // can: captures and timing runs), through a message, which no timer clamping delays.
+  // can: captures and timing runs), through a message, which no timer clamping delays. Resuming
+  // calls this again, and that call must go into handleSleep too, whatever the time says.
   zarnovelt_web_yield__deps: ['$ZarnoveltWeb'],
   zarnovelt_web_yield: function() {
-    var now = performance.now();
-    if (now - ZarnoveltWeb.lastYield < 100) return;
+    var resuming = ZarnoveltWeb.yielding;
+    if (!resuming && performance.now() - ZarnoveltWeb.lastYield < 100) return;
+    ZarnoveltWeb.yielding = !resuming;
     return Asyncify.handleSleep(function(wakeUp) {
       var channel = new MessageChannel();
       channel.port1.onmessage = function() {
