@@ -15,8 +15,14 @@
 # Needs framediff from the Linux build in build/ (scripts/test.sh makes it). Prints each step's
 # time and ends with the count of passed and failed checks. Work files go to build-web/checks/.
 #
-# The frame tolerance, measured over the 95 frames: SwiftShader and llvmpipe rasterise the same
-# triangles apart (edge rules, texture filtering and blending arithmetic), by at most ... a channel.
+# The frame tolerance, measured over the 95 frames: SwiftShader (the page's WebGL 2) and llvmpipe
+# (the native build's OpenGL ES) draw the same calls apart. Over textured areas most pixels
+# differ by a few levels (up to 8: texture filtering and the 5-bit colour storage the effects
+# ask for round apart); along polygon edges a pixel may differ entirely (the rasterisers' edge
+# rules). Worst frame: 7.2 % of the pixels differ by more than 8, 1.27 % by more than 16, 0.13 %
+# by more than 32; the worst mean difference per channel is 1.7. A frame passes when at most
+# 3 % of its pixels differ by more than 16 and the mean difference is at most 3: comparing each
+# frame with the one 2 s later (a wrong time, a missing layer) fails 92 of the 95.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -83,7 +89,7 @@ if drive frames capture "$capture" --out "$work/web-frames" && clean_run frames;
   frames="$(field frames "r.frames")"
   if [ "$(field frames "r.status")" != 0 ]; then
     fail "frames: the page's run ended with status $(field frames "r.status")"
-  elif "$framediff" --channel 8 --max-share 0.5 --max-mean 0.2 "$work/native-frames" "$work/web-frames" \
+  elif "$framediff" --channel 16 --max-share 3 --max-mean 3 "$work/native-frames" "$work/web-frames" \
       > "$work/framediff.txt"; then
     pass "frames: $frames frames as the native ES build's ($(tail -n 1 "$work/framediff.txt"))"
   else
