@@ -11,7 +11,9 @@
 #   4. a person's page: the start page shows the names and the banner; Start (a real click, which
 #      lets the page play sound); F1 shows the demo time and that the clock is the sound's; Space
 #      stops the time and starts it again; the show ends by itself and the page says so;
-#   5. no run puts an error in the console (nor a page error, a failed request or a WebGL error).
+#   5. no run puts an error in the console (nor a page error, a failed request or a WebGL error);
+#   6. the browser takes the WebGL context away during the show: one message, the show ends, the
+#      page says so.
 # Needs framediff from the Linux build in build/ (scripts/test.sh makes it). Prints each step's
 # time and ends with the count of passed and failed checks. Work files go to build-web/checks/.
 #
@@ -143,6 +145,24 @@ if drive interactive interactive "start=$start" --viewport 480x360 && clean_run 
   fi
 fi
 step "a person's page"
+
+# 6. The WebGL context taken away in the middle of the show (its own errors in the console are
+# the browser's account of it, so this run is judged by its lines and its end only).
+if drive lost timing "size=160x120&fps=2&no-music" --lose-context 20; then
+  lost_line="Error: the browser has taken the WebGL context away; the show ends (reload the page to play it again)"
+  if [ -n "$(field lost "r.error || ''")" ]; then
+    fail "context lost: $(field lost "r.error")"
+  elif [ "$(field lost "r.lostWhile")" != running ] || [ "$(field lost "r.state")" != ended ]; then
+    fail "context lost: the show was not running ($(field lost "r.lostWhile")) or did not end ($(field lost "r.state"))"
+  elif [ "$(field lost "r.lines.join('\\n')")" != "$lost_line" ]; then
+    fail "context lost: not the one message: $(field lost "r.lines.slice(0, 5).join(' | ')")"
+  elif [ "$(field lost "r.endedShown && r.endedText")" != "The show has ended." ]; then
+    fail "context lost: the page does not say the show has ended"
+  else
+    pass "context lost: \"$lost_line\", the show ended"
+  fi
+fi
+step "the WebGL context taken away"
 
 echo "web-checks: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -13,13 +13,15 @@
 //   --out DIR                  where capture writes frame_NNNNNN.png
 //   --viewport WxH             the browser window's size (default 480x360)
 //   --timeout S                give up after S seconds (default 300)
+//   --lose-context N           after N frames of the show (past the loading bar's), the browser
+//                              takes the WebGL context away
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import {chromium} from 'playwright-core';
 
 const [root, mode, ...rest] = process.argv.slice(2);
-const options = {query: '', out: '', viewport: '480x360', timeout: '300'};
+const options = {query: '', out: '', viewport: '480x360', timeout: '300', 'lose-context': ''};
 for (let i = 0; i < rest.length; i += 2) options[rest[i].replace(/^--/, '')] = rest[i + 1];
 if (!root || !['capture', 'interactive', 'timing'].includes(mode)) {
   console.error('usage: node drive.mjs ROOT capture|interactive|timing [--query Q] [--out DIR] [--viewport WxH]');
@@ -126,6 +128,14 @@ try {
     await page.keyboard.press('Space');
     await page.waitForTimeout(1000);
     result.resumedTime = overlayTime(await overlayText());
+  }
+
+  if (options['lose-context']) {
+    // The loading bar is presented once per effect (fifteen), then come the show's frames.
+    await page.waitForFunction((frames) => (Module.framesPresented || 0) > 15 + frames, Number(options['lose-context']),
+                               {timeout: Number(options.timeout) * 1000});
+    result.lostWhile = (await pageState()).state;
+    await page.evaluate(() => document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context').loseContext());
   }
 
   const end = await waitFor((state) => state.state === 'ended', 'the end');

@@ -20,6 +20,7 @@
 #include "platform/WindowPresent.h"
 #include "platform/web/WebAudioDevice.h"
 #include "platform/web/WebPage.h"
+#include "support/Report.h"
 #include "ui/StartupDialog.h"
 
 namespace {
@@ -107,6 +108,12 @@ public:
     BackendEvents PollEvents() override
     {
         BackendEvents events;
+        if (ContextLost())
+        {
+            // Nothing can be drawn any more: the show ends as if the window had closed.
+            events.quit = true;
+            return events;
+        }
         if (!m_interactive)
             return events;
         const int keys = zarnovelt_web_take_keys();
@@ -137,6 +144,8 @@ public:
             glFlush();
             zarnovelt_web_yield();
         }
+        // The browser may have taken the context away meanwhile: the layer is told at once.
+        ContextLost();
     }
 
     HWND Window() const override { return m_interactive ? const_cast<WebBackend*>(this) : nullptr; }
@@ -194,7 +203,7 @@ public:
         m_overlay.clear();
         if (m_context > 0)
         {
-            if (FixedFunctionLoaded())
+            if (FixedFunctionLoaded() && !ContextLost())
                 FixedFunctionRelease();
             emscripten_webgl_make_context_current(0);
             emscripten_webgl_destroy_context(m_context);
@@ -203,7 +212,24 @@ public:
     }
 
 private:
+    // True once the browser has taken the context away (its graphics process restarted, too
+    // many contexts): nothing can be drawn any more. Said once, and the layer forgets its
+    // objects without touching GL.
+    bool ContextLost()
+    {
+        if (m_lost)
+            return true;
+        if (m_context <= 0 || !emscripten_is_webgl_context_lost(m_context))
+            return false;
+        m_lost = true;
+        ReportError("the browser has taken the WebGL context away; the show ends (reload the page to play it again)");
+        if (FixedFunctionLoaded())
+            FixedFunctionContextLost();
+        return true;
+    }
+
     bool m_interactive;
+    bool m_lost = false;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE m_context = 0;
     int m_fixedWidth = 0;
     int m_fixedHeight = 0;

@@ -76,7 +76,9 @@ mergeInto(LibraryManager.library, {
   },
 
   // Waits for the browser's next animation frame; the canvas shows what was drawn before.
+  // Module.framesPresented counts the frames handed to the page (the loading bar's too).
   zarnovelt_web_wait_frame: function() {
+    if (Asyncify.state === Asyncify.State.Normal) Module['framesPresented'] = (Module['framesPresented'] || 0) + 1;
     return Asyncify.handleSleep(function(wakeUp) {
       requestAnimationFrame(function() { wakeUp(); });
     });
@@ -88,6 +90,7 @@ mergeInto(LibraryManager.library, {
   zarnovelt_web_yield__deps: ['$ZarnoveltWeb'],
   zarnovelt_web_yield: function() {
     var resuming = ZarnoveltWeb.yielding;
+    if (!resuming) Module['framesPresented'] = (Module['framesPresented'] || 0) + 1;
     if (!resuming && performance.now() - ZarnoveltWeb.lastYield < 100) return;
     ZarnoveltWeb.yielding = !resuming;
     return Asyncify.handleSleep(function(wakeUp) {
