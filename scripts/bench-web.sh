@@ -15,7 +15,7 @@ fps="${1:-10}"
 runs="${2:-1}"
 
 "$here/build-web.sh" > /dev/null
-cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON -DZARNOVELT_TESTS=OFF > /dev/null
+cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
 cmake --build "$root/build-gles" --target zarnovelt zarnovelt_data > /dev/null
 (cd "$root/tests/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 native="$root/build-gles/zarnovelt"

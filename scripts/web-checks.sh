@@ -41,7 +41,7 @@ work="$root/build-web/checks"
 
 "$here/build-web.sh"
 # The native build over OpenGL ES 3, the same layer the page draws with.
-cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON -DZARNOVELT_TESTS=OFF > /dev/null
+cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
 cmake --build "$root/build-gles" --target zarnovelt zarnovelt_data
 native="$root/build-gles/zarnovelt"
 (cd "$root/tests/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)

@@ -77,7 +77,8 @@ bool FixedFunctionLoad(void* (*getProcAddress)(const char* name), std::string* e
     const char* esVersion = reinterpret_cast<const char*>(es.GetString(GL_VERSION));
     l.version = std::string("1.1 (fixed-function layer over ") + (esVersion != nullptr ? esVersion : "OpenGL ES") + ")";
     l.extensions = "GL_ARB_multitexture GL_ARB_texture_env_combine GL_EXT_texture_env_combine GL_ARB_texture_env_add "
-                   "GL_EXT_texture_env_add GL_EXT_bgra GL_ARB_framebuffer_object GL_ARB_pixel_buffer_object";
+                   "GL_EXT_texture_env_add GL_EXT_texture_edge_clamp GL_SGIS_texture_edge_clamp GL_EXT_bgra "
+                   "GL_ARB_framebuffer_object GL_ARB_pixel_buffer_object";
 
     es.GenVertexArrays(1, &l.vertexArray);
     es.BindVertexArray(l.vertexArray);

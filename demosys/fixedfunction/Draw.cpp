@@ -1,8 +1,10 @@
 // Immediate mode and the draw engine: glBegin collects vertices with the current attributes,
 // glEnd hands them to DrawVertices, which builds the program key from the state in force,
 // sets the ES state and uniforms that changed, streams the vertices into a buffer and draws.
-// Quads, quad strips and polygons become triangles as the software rasteriser splits them
-// ((0, 1, 3) and (1, 2, 3) for a quad); polygons facing a side drawn as lines or points are
+// Quads, quad strips and polygons become triangles as Mesa splits them, so colours and texture
+// coordinates interpolate the same way over a quad that is not a parallelogram: a glBegin /
+// glEnd of quads that lies wholly inside the clip volume along the diagonal from corner 0 to
+// corner 2, one that needs clipping (and every quad of a display list) from corner 1 to 3. Polygons facing a side drawn as lines or points are
 // decided here, on the CPU, from their window-space area.
 //
 // Sections: the context; immediate mode; triangles; program key and uniforms; ES state; drawing.
@@ -295,8 +297,10 @@ namespace ff {
 // The triangles of a primitive of `count` vertices, as vertex indices, with each triangle's
 // edges that belong to the primitive's outline (bit 0: first to second vertex, bit 1: second
 // to third, bit 2: third to first). The last vertex of each triangle is the one flat shading
-// takes, as GL says for each primitive.
-void Triangulate(GLenum mode, size_t count, std::vector<uint32_t>* indices, std::vector<uint8_t>* edges)
+// takes, as GL says for each primitive, except for quads split along their first diagonal
+// (firstDiagonal: corners 0 to 2), which the draw engine uses only for smooth shading.
+void Triangulate(GLenum mode, size_t count, bool firstDiagonal, std::vector<uint32_t>* indices,
+                 std::vector<uint8_t>* edges)
 {
     indices->clear();
     edges->clear();
@@ -328,8 +332,16 @@ void Triangulate(GLenum mode, size_t count, std::vector<uint32_t>* indices, std:
     case GL_QUADS:
         for (size_t i = 0; i + 3 < count; i += 4)
         {
-            add(i, i + 1, i + 3, 1 | 4);
-            add(i + 1, i + 2, i + 3, 1 | 2);
+            if (firstDiagonal)
+            {
+                add(i, i + 1, i + 2, 1 | 2);
+                add(i, i + 2, i + 3, 2 | 4);
+            }
+            else
+            {
+                add(i, i + 1, i + 3, 1 | 4);
+                add(i + 1, i + 2, i + 3, 1 | 2);
+            }
         }
         break;
     case GL_QUAD_STRIP:
@@ -834,7 +846,8 @@ void Layer::SyncPixelStore(bool pack)
 
 namespace ff {
 
-void Triangulate(GLenum mode, size_t count, std::vector<uint32_t>* indices, std::vector<uint8_t>* edges);
+void Triangulate(GLenum mode, size_t count, bool firstDiagonal, std::vector<uint32_t>* indices,
+                 std::vector<uint8_t>* edges);
 bool IsTriangleMode(GLenum mode);
 
 } // namespace ff
@@ -903,6 +916,19 @@ void DrawStream(Layer& l, GLenum mode, const Vertex* data, size_t count, const P
     Es().DrawArrays(mode, 0, static_cast<GLsizei>(count));
 }
 
+bool InsideClipVolume(const Mat4& mvp, const Vertex* data, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+    {
+        float clip[4];
+        Transform(mvp, data[i].position, clip);
+        const float w = clip[3];
+        if (clip[0] > w || clip[0] < -w || clip[1] > w || clip[1] < -w || clip[2] > w || clip[2] < -w)
+            return false;
+    }
+    return true;
+}
+
 // The window-space signed area of a triangle, positive when anticlockwise.
 float WindowArea(const Layer& l, const Mat4& mvp, const Vertex& a, const Vertex& b, const Vertex& c)
 {
@@ -925,6 +951,7 @@ float WindowArea(const Layer& l, const Mat4& mvp, const Vertex& a, const Vertex&
 
 void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
 {
+    const bool fromList = executingDepth > 0;
     if (!loaded || count == 0)
         return;
     const GLenum fill = GL_FILL;
@@ -936,9 +963,10 @@ void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
     g_points.clear();
     if (mode == GL_QUADS || mode == GL_QUAD_STRIP || mode == GL_POLYGON || unfilled)
     {
-        Triangulate(mode, count, &g_indices, &g_edges);
-        g_expanded.clear();
         const Mat4 mvp = Multiply(projection.back(), modelView.back());
+        Triangulate(mode, count, mode == GL_QUADS && !fromList && state.lighting.shadeModel != GL_FLAT && InsideClipVolume(mvp, data, count),
+                    &g_indices, &g_edges);
+        g_expanded.clear();
         for (size_t t = 0; t < g_edges.size(); ++t)
         {
             const Vertex& a = data[g_indices[t * 3]];
@@ -1044,7 +1072,9 @@ void Layer::ReleaseObjects(bool callGl)
 
 bool Layer::DrawStatic(const StaticMesh& mesh)
 {
-    if (!loaded || state.polygon.modeFront != GL_FILL || state.polygon.modeBack != GL_FILL)
+    // Unfilled faces and flat shading need the list's primitives as they were.
+    if (!loaded || state.polygon.modeFront != GL_FILL || state.polygon.modeBack != GL_FILL ||
+        state.lighting.shadeModel == GL_FLAT)
         return false;
     const ProgramKey key = BuildKey(*this, GL_TRIANGLES);
     std::string log;

@@ -9,7 +9,7 @@
 
 namespace ff {
 
-void Triangulate(GLenum mode, size_t count, std::vector<uint32_t>* indices, std::vector<uint8_t>* edges);
+void Triangulate(GLenum mode, size_t count, bool flat, std::vector<uint32_t>* indices, std::vector<uint8_t>* edges);
 bool IsTriangleMode(GLenum mode);
 
 namespace {
@@ -63,7 +63,7 @@ bool BuildMesh(const std::vector<ListCommand>& commands, size_t first, StaticMes
             if (!inBlock)
                 break;
             inBlock = false;
-            Triangulate(mode, block.size(), &indices, &edges);
+            Triangulate(mode, block.size(), false, &indices, &edges);
             for (uint32_t index : indices)
                 triangles.push_back(block[index]);
             end = i + 1;
