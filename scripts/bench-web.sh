@@ -14,10 +14,10 @@ root="$(dirname "$here")"
 fps="${1:-10}"
 runs="${2:-1}"
 
-"$here/build-web.sh" > /dev/null
+"$here/build-web.sh" > /dev/null 2>&1
 cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
 cmake --build "$root/build-gles" --target zarnovelt zarnovelt_data > /dev/null
-(cd "$root/tests/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+(cd "$root/tests/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error > /dev/null)
 native="$root/build-gles/zarnovelt"
 work="$root/build-web/bench"
 mkdir -p "$work"
