@@ -14,7 +14,8 @@ root="$(dirname "$here")"
 fps="${1:-10}"
 runs="${2:-1}"
 
-"$here/build-web.sh" > /dev/null 2>&1
+mkdir -p "$root/build-web"
+"$here/build-web.sh" > "$root/build-web/bench-build.log" 2>&1 || { cat "$root/build-web/bench-build.log" >&2; exit 1; }
 cmake -S "$root" -B "$root/build-gles" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
 cmake --build "$root/build-gles" --target zarnovelt zarnovelt_data > /dev/null
 (cd "$root/tests/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error > /dev/null)
