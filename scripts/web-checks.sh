@@ -6,13 +6,15 @@
 #   2. frames: a capture of the whole show (every effect is in it) at 160x120, one frame every
 #      two seconds, in the page's test mode (exact frame clock, no start page), against the
 #      native ES build's capture of the same frames (framediff);
-#   3. a missing data file: the page prints the same lines as the native build, the show goes on
+#   3. a script given by the test (KAOS's layers switched on one after another over CLEAR's
+#      methods, the end after 4 s): the page's 40 frames against the native ES build's;
+#   4. a missing data file: the page prints the same lines as the native build, the show goes on
 #      to its end with status 0;
-#   4. a person's page: the start page shows the names and the banner; Start (a real click, which
+#   5. a person's page: the start page shows the names and the banner; Start (a real click, which
 #      lets the page play sound); F1 shows the demo time and that the clock is the sound's; Space
 #      stops the time and starts it again; the show ends by itself and the page says so;
-#   5. no run puts an error in the console (nor a page error, a failed request or a WebGL error);
-#   6. the browser takes the WebGL context away during the show: one message, the show ends, the
+#   6. no run puts an error in the console (nor a page error, a failed request or a WebGL error);
+#   7. the browser takes the WebGL context away during the show: one message, the show ends, the
 #      page says so.
 # Needs framediff from the Linux build in build/ (scripts/test.sh makes it). Prints each step's
 # time and ends with the count of passed and failed checks. Work files go to build-web/checks/.
@@ -101,7 +103,44 @@ if drive frames capture "$capture" --out "$work/web-frames" && clean_run frames;
 fi
 step "the whole show's frames against the native ES build"
 
-# 3. A missing data file: the same lines as the native build, and the show goes on.
+# 3. A script of the test's own, put into the page's data by the driver.
+cat > "$work/given.txt" <<'SCRIPT'
+# KAOS with each of its layers, over CLEAR's methods; the show ends at 4 s.
+0     start CLEAR 0
+0     start BACKGROUND 1
+0     int BACKGROUND BGIMAGE 0
+0     start KAOS 6
+0     int KAOS SL 1
+500   int KAOS SR 1
+1000  int KAOS QLG 1
+1000  int CLEAR METHOD 3
+1500  int KAOS HAMMER 1
+2000  int KAOS TCUBE 1
+2500  int KAOS HEAD 1
+2500  int CLEAR METHOD 2
+3000  int KAOS FH 1
+3000  int KAOS SL 0
+3500  int KAOS HAMMER 2
+4000  end
+SCRIPT
+"$native" --data "$root/build-gles/data" --script "$work/given.txt" --headless --size 160x120 --fps 10 \
+  --capture "$work/native-given" > /dev/null 2> "$work/native-given.err"
+if drive given capture "script=given.txt&size=160x120&fps=10" --file "given.txt=$work/given.txt" \
+    --out "$work/web-given" && clean_run given; then
+  frames="$(field given "r.frames")"
+  if [ "$(field given "r.status")" != 0 ] || [ "$frames" != 40 ]; then
+    fail "a given script: status $(field given "r.status"), $frames frames (40 expected)"
+  elif "$framediff" --channel 16 --max-share 3 --max-mean 3 "$work/native-given" "$work/web-given" \
+      > "$work/framediff-given.txt"; then
+    pass "a given script: $frames frames as the native ES build's ($(tail -n 1 "$work/framediff-given.txt"))"
+  else
+    fail "a given script: the page's frames differ from the native ES build's"
+    tail -n 20 "$work/framediff-given.txt" >&2
+  fi
+fi
+step "a script given by the test"
+
+# 4. A missing data file: the same lines as the native build, and the show goes on.
 missing="dat/terrain_1.raw"
 broken_data="$work/data-missing"
 cp -a "$root/build-gles/data" "$broken_data"
@@ -123,7 +162,7 @@ if drive missing timing "size=64x48&fps=2&frames=6&start=0:50&no-music&missing=$
 fi
 step "a missing data file"
 
-# 4. A person's page, from 5 s before the end.
+# 5. A person's page, from 5 s before the end.
 end_ms="$(awk '$2 == "end" { print $1 }' "$root/build-web/data/demoflow.txt")"
 start="$(awk -v end="$end_ms" 'BEGIN { printf "%d", end - 5000 }')"
 if drive interactive interactive "start=$start" --viewport 480x360 && clean_run interactive; then
@@ -146,7 +185,7 @@ if drive interactive interactive "start=$start" --viewport 480x360 && clean_run 
 fi
 step "a person's page"
 
-# 6. The WebGL context taken away in the middle of the show (its own errors in the console are
+# 7. The WebGL context taken away in the middle of the show (its own errors in the console are
 # the browser's account of it, so this run is judged by its lines and its end only).
 if drive lost timing "size=160x120&fps=2&no-music" --lose-context 20; then
   lost_line="Error: the browser has taken the WebGL context away; the show ends (reload the page to play it again)"

@@ -11,6 +11,9 @@
 //                (with the exact frame clock and no start page), for a test to collect
 //   missing=FILE FILE is taken out of the data before the show starts (a broken-data test)
 //
+// A test may put files into the data before the show starts: window.zarnoveltFiles, set before
+// this page's script runs, maps names (relative to the data folder) to their text.
+//
 // window.zarnovelt tells a test how far the page has got: state is 'loading', 'dialog',
 // 'running' or 'ended'; status is the program's exit status once it has ended, runMs the time
 // from its start to its end; lines holds every line the program printed.
@@ -216,6 +219,8 @@
         programLine('Warning: the page cannot take out ' + missing + ': not in the data');
       }
     }
+    var files = window.zarnoveltFiles || {};
+    Object.keys(files).forEach(function (name) { Module.FS.writeFile('/data/' + name, files[name]); });
     if (capturing) Module.FS.mkdir('/capture');
     var args = commandLine();
     var argv = Module._malloc(4 * (args.length + 1));

@@ -13,6 +13,7 @@
 //   --out DIR                  where capture writes frame_NNNNNN.png
 //   --viewport WxH             the browser window's size (default 480x360)
 //   --timeout S                give up after S seconds (default 300)
+//   --file NAME=PATH           the text of PATH becomes the file NAME in the page's data folder
 //   --lose-context N           after N frames of the show (past the loading bar's), the browser
 //                              takes the WebGL context away
 import fs from 'node:fs';
@@ -21,7 +22,7 @@ import path from 'node:path';
 import {chromium} from 'playwright-core';
 
 const [root, mode, ...rest] = process.argv.slice(2);
-const options = {query: '', out: '', viewport: '480x360', timeout: '300', 'lose-context': ''};
+const options = {query: '', out: '', viewport: '480x360', timeout: '300', 'lose-context': '', file: ''};
 for (let i = 0; i < rest.length; i += 2) options[rest[i].replace(/^--/, '')] = rest[i + 1];
 if (!root || !['capture', 'interactive', 'timing'].includes(mode)) {
   console.error('usage: node drive.mjs ROOT capture|interactive|timing [--query Q] [--out DIR] [--viewport WxH]');
@@ -66,6 +67,10 @@ const context = await chromium.launchPersistentContext(userData, {
 });
 const result = {mode, query: options.query, status: null, state: null, lines: [], consoleErrors: []};
 const page = context.pages()[0] || await context.newPage();
+if (options.file) {
+  const [name, file] = options.file.split('=');
+  await page.addInitScript((files) => { window.zarnoveltFiles = files; }, {[name]: fs.readFileSync(file, 'utf8')});
+}
 page.on('console', (message) => {
   const text = message.text();
   // The browser's own reports of WebGL errors come as warnings: they are errors of ours.
