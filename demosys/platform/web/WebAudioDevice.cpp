@@ -1,8 +1,11 @@
-// The music through Web Audio. The stream is decoded here (stb_vorbis, as on Windows) in chunks
-// of about 46 ms, each handed to the browser as a buffer scheduled right after the one before,
-// about three quarters of a second ahead of what is heard; the browser plays them on its own
-// audio thread, so a slow frame never breaks the sound. The queue is topped up whenever the
-// show asks for the position, once a frame.
+// The music through Web Audio. The stream is decoded here, by the library's own decoder
+// (stb_vorbis, as on Windows), not by the browser's decodeAudioData: the same samples as the
+// desktop builds and their captures, in any browser (not every one decodes Ogg Vorbis), from
+// any position without decoding the whole file first, with the library's volume and the
+// silence after the music. It goes out in chunks of about 46 ms, each handed to the browser as
+// a buffer scheduled right after the one before, about three quarters of a second ahead of
+// what is heard; the browser plays them on its own audio thread, so a slow frame never breaks
+// the sound. The queue is topped up whenever the show asks for the position, once a frame.
 //
 // The position is the Web Audio clock's (ScheduledAudioClock): the audio context's time being
 // heard, counted from the time the chunks were scheduled at. Pausing suspends the audio
