@@ -1,8 +1,9 @@
 # Windows, cross-built with mingw-w64 (cmake/toolchains, scripts/build-windows.sh): a Win32
 # window with a WGL context, winmm sound and a native start-up dialog (platform/win32); JPEG
-# through stb_image, Ogg Vorbis through stb_vorbis, PNG through zlib (codecs/win32, audio/win32).
-# Everything is linked statically, so the executable imports system DLLs only.
-set(ZARNOVELT_OTHER_PLATFORMS "/(linux|posix|sdl|egl)/")
+# through stb_image, Ogg Vorbis through stb_vorbis (codecs/stb, audio/stb, shared with the
+# browser build), PNG through zlib (codecs/win32). Everything is linked statically, so the
+# executable imports system DLLs only.
+set(ZARNOVELT_OTHER_PLATFORMS "/(linux|posix|sdl|egl|web)/")
 # The executable's resources (shell/Resources.rc.in) go through windres.
 enable_language(RC)
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/AudioClock.h"
+#include "audio/ScheduledAudioClock.h"
 #include "capture/Capture.h"
 #include "DemoGL.h"
 #include "api/Library.h"
@@ -428,6 +429,50 @@ TEST(AudioClock, IsMonotonicUnderJitteryCallbacksAndHoldsWhilePaused)
     EXPECT_EQ(clock.Position(now + seconds(2)), held);
     clock.SetPaused(false, now + seconds(2));
     EXPECT_EQ(clock.Position(now + seconds(3)), held); // holds until the device takes samples again
+}
+
+// The browser's clock: chunks scheduled at times of the audio context, the context's time heard.
+// (Times in eighths of a second and 1000 samples a second keep the arithmetic exact.)
+TEST(ScheduledAudioClock, FollowsTheOutputTimeFromTheFirstChunkAndNeverPassesWhatWasQueued)
+{
+    ScheduledAudioClock clock(1000);
+    clock.Reset(5000); // a seek to 5 s
+    // Nothing queued: the clock holds at the seek's target.
+    EXPECT_EQ(clock.Position(3.0), 5000);
+    // Three chunks of 125 back to back from output time 10 s.
+    clock.OnQueued(10.0, 125);
+    clock.OnQueued(10.125, 125);
+    clock.OnQueued(10.25, 125);
+    EXPECT_EQ(clock.Queued(), 375);
+    EXPECT_EQ(clock.Position(9.5), 5000);   // not heard yet
+    EXPECT_EQ(clock.Position(10.0625), 5062);
+    EXPECT_EQ(clock.Position(10.25), 5250);
+    EXPECT_EQ(clock.Position(11.0), 5375);  // never past the last sample queued
+    // An output time that steps back (a coarse timestamp) never moves the position back.
+    EXPECT_EQ(clock.Position(10.25), 5375);
+}
+
+TEST(ScheduledAudioClock, AQueueThatRanDryHoldsWhereTheSoundStoppedAndGoesOnFromTheNextChunk)
+{
+    ScheduledAudioClock clock(1000);
+    clock.Reset(0);
+    clock.OnQueued(1.0, 500);
+    EXPECT_EQ(clock.Position(1.25), 250);
+    // Nobody fed the queue for two seconds (a hidden page): the sound stopped at 500.
+    EXPECT_EQ(clock.Position(3.5), 500);
+    // The next chunk can only start from now on: the clock goes on from the sample it carries.
+    clock.OnQueued(3.625, 125);
+    EXPECT_EQ(clock.Position(3.5), 500);
+    EXPECT_EQ(clock.Position(3.6875), 562);
+    // Back to back again after it: one run of chunks.
+    clock.OnQueued(3.75, 125);
+    EXPECT_EQ(clock.Position(3.8125), 687);
+    // A seek starts over at its target, also backwards.
+    clock.Reset(100);
+    EXPECT_EQ(clock.Position(3.875), 100);
+    EXPECT_EQ(clock.Queued(), 0);
+    clock.OnQueued(4.0, 125);
+    EXPECT_EQ(clock.Position(4.0625), 162);
 }
 
 // ---------------------------------------------------------------------------------------------
