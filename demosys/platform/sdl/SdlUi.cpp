@@ -44,8 +44,13 @@ void SdlUi::ProcessEvent(const SDL_Event& event)
         ImGui_ImplSDL2_ProcessEvent(&event);
 }
 
-void SdlUi::BeginFrame()
+void SdlUi::BeginFrame(bool ownsPointer)
 {
+    ImGuiIO& io = ImGui::GetIO();
+    if (ownsPointer)
+        io.ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
+    else
+        io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
@@ -70,7 +75,7 @@ void SdlUi::DrawOverlay(const std::vector<std::string>& lines)
 {
     if (!m_ready || lines.empty())
         return;
-    BeginFrame();
+    BeginFrame(false);
     ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f), ImGuiCond_Always);
     ImGui::SetNextWindowBgAlpha(0.6f);
     ImGui::Begin("##overlay", nullptr,
