@@ -38,5 +38,7 @@ set(ZARNOVELT_PLATFORM_LIBRARIES zarnovelt_stb ZLIB::ZLIB Threads::Threads winmm
 
 # The test files (tests/<Name>Test.cpp) the Windows build has: those that need no window (the
 # readers, the codecs, the timeline parser, the clocks; the shell's start-up record is
-# ShellTest). The few reader cases that upload a texture draw in the headless context.
-set(ZARNOVELT_WINDOWS_TESTS "Timeline|ImageCodec|Playback|Dib|Ms3dModel|SoundtrackFile")
+# ShellTest), and the window's pointer and screen saver (Presentation), which open a window on
+# the desktop there is. The few reader cases that upload a texture draw in the headless context.
+# Windows' own tests are in tests/win32 (DPI scaling).
+set(ZARNOVELT_WINDOWS_TESTS "Timeline|ImageCodec|Playback|Dib|Ms3dModel|SoundtrackFile|Presentation")
