@@ -13,8 +13,11 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_compile_definitions(_USE_MATH_DEFINES)
 # Single-precision arithmetic must round as on Linux (SSE): x87 excess precision would change
 # the steps of the fades.
+# Windows calls back (window procedures, timers, waveOut, threads) with the stack aligned to 4
+# bytes only: every function that keeps SSE values on the stack realigns it. Debian's i686
+# mingw-w64 does so by default with SSE on; said here so it stays so.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
-  add_compile_options(-msse2 -mfpmath=sse)
+  add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
 endif()
 add_link_options(-static -static-libgcc -static-libstdc++)
 # wglGetProcAddress hands back a generic PROC that every caller casts to the entry point's type.
