@@ -203,11 +203,17 @@ pointer_shown() {   # NAME
 }
 key() { xdotool key "$@" 2> /dev/null; sleep 0.7; }
 # Start in the dialog, clicked where the layout puts it: 159 x 407 of a 351 x 433 client at any
-# scale (the layout scales as a whole).
+# scale (the layout scales as a whole). A click that comes before the dialog takes input is
+# given again; false when the dialog stays.
 click_start() {   # DIALOG
-  local x y width height
+  local x y width height attempt
   read -r x y width height < <(geometry "$1")
-  xdotool mousemove "$((x + width * 159 / 351))" "$((y + height * 407 / 433))" click 1
+  for attempt in $(seq 1 30); do
+    [ $((attempt % 10)) = 1 ] && xdotool mousemove "$((x + width * 159 / 351))" "$((y + height * 407 / 433))" click 1
+    sleep 0.5
+    [ -z "$(find_window '^Zarnovelt$' tall)" ] && return 0
+  done
+  return 1
 }
 # Waits until a screenshot of WINDOW is mostly lit and colourful (the show, not black or the
 # loading bar); prints "lit L % of the window, C colours".
@@ -243,7 +249,7 @@ read -r _ _ dialog_width dialog_height < <(geometry "$dialog")
 shot "$review/dialog-96dpi.png" 0 "$dialog"
 show="$(find_window '^Zarnovelt$' wide)"
 [ -n "$show" ] || window_failed "the dialog has no show window behind it"
-click_start "$dialog"
+click_start "$dialog" || window_failed "a click on Start left the dialog up"
 shown="$(wait_for_show "$show" "$window_pid" "$review/window.png")" || window_failed "no screenshot showed the show after Start was clicked (last one: $review/window.png)"
 ! grep -q ZARNOVELT_DIALOG_AUTOSTART "$work/window.err" || window_failed "the dialog started by itself"
 echo "windows-checks: Start clicked; the window showed the show ($shown)"
@@ -379,7 +385,7 @@ awk -v w="$width" -v h="$height" -v w1="$dialog_width" -v h1="$dialog_height" \
   'BEGIN { exit !(w >= 2 * w1 - 4 && w <= 2 * w1 + 4 && h >= 2 * h1 - 4 && h <= 2 * h1 + 40) }' ||
   window_failed "192 DPI: the dialog is ${width}x$height, at 96 DPI it is ${dialog_width}x$dialog_height"
 show="$(find_window '^Zarnovelt$' wide)"
-click_start "$dialog"
+click_start "$dialog" || window_failed "192 DPI: a click on Start left the dialog up"
 wait_for_show "$show" "$window_pid" "$work/window-192dpi.png" > /dev/null || window_failed "192 DPI: no screenshot showed the show (last one: $work/window-192dpi.png)"
 read -r _ _ width height < <(geometry "$show")
 [ "$width" = 1280 ] && [ "$height" = 960 ] || window_failed "192 DPI: a 640x480 show is in a window of ${width}x$height, not 1280x960"
