@@ -195,12 +195,18 @@ protected:
         options.fpsNumerator = 10;
         options.frames = frames;
         Library().options = options;
-        ScopedBackends backends(ScopedBackends::Kind::Null, [keys, beforeFrame](int64_t frame) {
-            if (beforeFrame)
-                beforeFrame(frame);
-            auto found = keys.find(frame);
-            return found != keys.end() ? found->second : BackendEvents{};
-        });
+        ScopedBackends backends(
+            ScopedBackends::Kind::Null,
+            [keys, beforeFrame](int64_t frame) {
+                if (beforeFrame)
+                    beforeFrame(frame);
+                auto found = keys.find(frame);
+                return found != keys.end() ? found->second : BackendEvents{};
+            },
+            m_hearWindow ? ShowPlayingListener([](bool playing) {
+                g_calls.push_back(playing ? "window:playing" : "window:ended");
+            })
+                         : ShowPlayingListener());
         SStartupDat record{};
         return DEMOGL_AppRun(nullptr, &record, "test", false, 0, 0, 1);
     }
@@ -214,6 +220,7 @@ protected:
 
     ScopedTempDir m_dir;
     RecordingEffect m_a{"A"};
+    bool m_hearWindow = false;  // what the show tells the window goes into g_calls too
 };
 
 std::vector<std::string> Without(const std::vector<std::string>& calls, const std::string& prefix)
@@ -235,6 +242,27 @@ TEST_F(Playback, PauseStopsTheClockAndNothingIsDrawnUntilResumed)
     const std::vector<std::string> expected = {"A:Init",      "A:Prepare",   "A:Frame:0",   "A:Frame:100",
                                                "A:Frame:200", "A:Frame:300", "A:Frame:400", "A:End"};
     EXPECT_EQ(g_calls, expected);
+}
+
+// The window holds the screen saver off and hides the pointer over a fullscreen show from before
+// the first frame to after the last, whether the script, Escape or the frame limit ends it.
+TEST_F(Playback, WindowHearsTheShowPlayFromItsFirstFrameToItsLast)
+{
+    m_hearWindow = true;
+    ASSERT_EQ(Run("0 start A 0\n200 end\n", {}), kAppRunOk);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"A:Init", "window:playing", "A:Prepare", "A:Frame:0", "A:Frame:100",
+                                                 "window:ended", "A:End"}));
+
+    // Escape before frame 1, then the frame limit after frame 0.
+    const std::vector<std::string> oneFrame = {"window:playing", "A:Prepare", "A:Frame:0", "window:ended", "A:End"};
+    DEMOGL_AppEnd();
+    g_calls.clear();
+    ASSERT_EQ(Run("0 start A 0\n500 end\n", {{1, Key(&BackendEvents::escape)}}), kAppRunOk);
+    EXPECT_EQ(Without(g_calls, "A:Init"), oneFrame);
+    DEMOGL_AppEnd();
+    g_calls.clear();
+    ASSERT_EQ(Run("0 start A 0\n500 end\n", {}, 1), kAppRunOk);
+    EXPECT_EQ(Without(g_calls, "A:Init"), oneFrame);
 }
 
 TEST_F(Playback, SeekKeysReplayTheTimelineAndMoveTheClock)
