@@ -158,6 +158,21 @@ TEST_F(Textures, ClampedMaskLeavesNoDarkLineAlongItsQuadsEdges)
     EXPECT_LT(halves.row[8], grey - 20) << "the left edge blends with the black right edge";
     EXPECT_NEAR(halves.row[10], grey, 3) << "inside the white half";
     EXPECT_NEAR(halves.row[4], grey, 1) << "outside the quad";
+
+    // --strict-clamp keeps GL_CLAMP: the quarter texel of black border darkens the edge pixels.
+    ASSERT_EQ(DEMOGL_TextureUnUpload(clamped), 0);
+    Library().options.strictClamp = true;
+    ASSERT_EQ(DEMOGL_TextureUpload(clamped), 0);
+    Library().options.strictClamp = false;
+    glBindTexture(GL_TEXTURE_2D, clamped);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    const MaskedLines strict = MultiplyIntoGrey(clamped);
+    for (int edge : {8, 23})
+    {
+        EXPECT_LT(strict.row[edge], grey - 20) << "column " << edge;
+        EXPECT_LT(strict.column[edge], grey - 20) << "row " << edge;
+    }
+    EXPECT_NEAR(strict.row[12], grey, 1);
 }
 
 TEST_F(Textures, UnUploadFreesTheStorageAndKeepsTheName)

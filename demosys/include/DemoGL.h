@@ -230,7 +230,8 @@ constexpr int kImageTypeTga = 3;
 //                    context has it (OpenGL 1.2 and later, OpenGL ES, the edge-clamp extension):
 //                    linear filtering then repeats the edge texel instead of blending in the
 //                    black border colour, so a clamped mask leaves no dark line along its quad's
-//                    edges. Other modes are used as given.
+//                    edges. The command line's --strict-clamp keeps GL_CLAMP (for comparisons).
+//                    Other modes are used as given.
 //   iMinFilter, iMagFilter  GL_LINEAR or GL_NEAREST
 //   bMipMaps         build mipmaps on upload (the min filter should then be a mipmap filter)
 //   bCompressed      ask for a compressed internal format (ignored: never compressed)
