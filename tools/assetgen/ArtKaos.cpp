@@ -300,7 +300,13 @@ Rgb StudioEnvironment(float x, float y, float z)
 
 void MakeCubeGloss(Generated* out)
 {
+    // The gloss is added to the plate: lit in the two-pass cube, but at full strength in the
+    // one-pass cube, where plate and gloss together would burn a face facing the viewer (it
+    // reflects the bright horizon) to flat white. Kept to a little over half brightness.
     Canvas sphere = SphereMap(kWork, StudioEnvironment);
+    for (Plane* plane : {&sphere.r, &sphere.g, &sphere.b})
+        for (float& v : plane->Values())
+            v *= 0.55f;
     EmitPicture(out, "kaos/k_tcube_env.jpg", sphere, 256, 256);
 }
 

@@ -152,7 +152,9 @@ void MakeTerrainTexture(Generated* out)
     // 0..255 use the lower half of the picture (t 0 .. 0.5). The upper half mirrors it, so the
     // repeat wrap at t = 0 meets the same colour. Neon grid lines cross it at 32 places along x:
     // on the land they run over the hills where x stays the same, one on every column of the
-    // landscape's grid (the one at s = 0 is split across the wrap).
+    // landscape's grid (the one at s = 0 is split across the wrap). They are cyan on the low,
+    // magenta ground and magenta on the cyan heights, and thin: where the camera looks along x
+    // a line is drawn out into a band.
     constexpr int kWork = 1024;
     constexpr int kLinesAlongX = 32;
     Canvas c(kWork, kWork);
@@ -161,15 +163,16 @@ void MakeTerrainTexture(Generated* out)
         const float t = 1.0f - (y + 0.5f) / kWork;
         const float f = (t <= 0.5f ? t : 1.0f - t) * 2.0f;
         const Rgb base = LandColour(f);
-        const Rgb line = Mix(base, palette::kWhite, 0.7f);
+        const float high = std::clamp((f - 0.5f) / 0.25f, 0.0f, 1.0f);
+        const Rgb line = Mix(Mix(palette::kCyan, palette::kMagenta, high * high * (3.0f - 2.0f * high)), palette::kWhite, 0.35f);
         for (int x = 0; x < kWork; ++x)
         {
             const float across = (x + 0.5f) / kWork * kLinesAlongX;
-            const float grid = LineProfile((across - std::round(across)) * (static_cast<float>(kWork) / kLinesAlongX), 2.0f, 6.0f);
-            c.Set(x, y, base * 0.85f + line * grid);
+            const float grid = LineProfile((across - std::round(across)) * (static_cast<float>(kWork) / kLinesAlongX), 1.6f, 5.0f);
+            c.Set(x, y, Mix(base * 0.9f, line, std::min(1.0f, grid)));
         }
     }
-    EmitPicture(out, "t_terrain_1.jpg", c, 256, 256);
+    EmitPicture(out, "t_terrain_1.jpg", c, 512, 512);
 }
 
 }  // namespace
