@@ -209,6 +209,29 @@ TEST(Content, AddedPicturesStandOnBlack)
 }
 
 // Glow sprites: bright in the middle, falling off with the distance, black at the rim.
+// The show lays the first greetings card (8 units high at 13.5 units, 5.59 units half the view)
+// over its letterbox, which shows from 0.6 below the middle of the view to 0.7 above: the
+// card's lowest 8 % and top 1 % are cut off, and nothing of it may be there.
+TEST(Content, FirstGreetingsCardFitsTheLetterbox)
+{
+    const DecodedImage image = LoadPicture("images/i_greetings_01.jpg");
+    const double halfView = 13.5 * std::tan(22.5 * 3.14159265358979 / 180.0);
+    const double cutBelow = (4.0 - 0.6 * halfView) / 8.0;
+    const double cutAbove = (4.0 - 0.7 * halfView) / 8.0;
+    EXPECT_NEAR(cutBelow, 0.081, 0.002);
+    float below = 0.0f, above = 0.0f;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+        {
+            if (y < cutBelow * image.height + 1)
+                below = std::max(below, Level(image, x, y));
+            if (y > image.height - 1 - cutAbove * image.height - 1)
+                above = std::max(above, Level(image, x, y));
+        }
+    EXPECT_LT(below, 0.08f) << "lit in the part the letterbox cuts off at the bottom";
+    EXPECT_LT(above, 0.08f) << "lit in the part the letterbox cuts off at the top";
+}
+
 TEST(Content, GlowSpritesFallOffToBlack)
 {
     for (const char* path : {"particle.jpg", "lightball.jpg", "star_64.jpg"})
