@@ -80,7 +80,7 @@ for size in "${sizes[@]}"; do
   if [ -n "$compare" ]; then
     if [ -d "$out/$compare-$size" ]; then
       rm -f "$out/$compare-vs-$name-$size"_[0-9][0-9].png
-      "$showreview" compare --changed --title "$compare (left) against $name (right), $size" \
+      "$showreview" compare --changed --seams --title "$compare (left) against $name (right), $size" \
         "$out/$compare-$size" "$frames" "$out/$compare-vs-$name-$size" > /dev/null
       echo "review-show: before/after pages $out/$compare-vs-$name-${size}_NN.png"
     else

@@ -5,13 +5,15 @@
 //       finds seams (SeamFinder.h) in every frame (--bright: lines brighter than their sides
 //       too); one line for each, a summary at the end.
 //       Exit status 0 when there are none, 1 when there are, 2 for bad usage or unreadable frames.
-//   showreview sheet [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--seams] [--bright] DIR PREFIX
+//   showreview sheet [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--seams] [--bright]
+//                    DIR PREFIX
 //       pages PREFIX_01.png, ... of labelled thumbnails (the label is the frame's time at --fps,
 //       default 60); --seams marks the seams found in red (--bright as for seams).
 //   showreview compare [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--changed]
-//                      BEFORE_DIR AFTER_DIR PREFIX
+//                      [--seams] BEFORE_DIR AFTER_DIR PREFIX
 //       pages of before/after pairs of the frames both directories hold; --changed keeps only
-//       the frames where some pixel differs by more than 8 in some channel.
+//       the frames where some pixel differs by more than 8 in some channel; --seams marks the
+//       seams on both sides.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,7 @@ int Usage()
                  "usage: showreview seams [--bright] [--min-length SHARE] FRAME_OR_DIR...\n"
                  "       showreview sheet [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--seams] [--bright]\n"
                  "                        DIR PREFIX\n"
-                 "       showreview compare [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--changed]\n"
+                 "       showreview compare [--title T] [--fps N] [--columns C] [--rows R] [--thumb W] [--changed] [--seams]\n"
                  "                          BEFORE_DIR AFTER_DIR PREFIX\n");
     return 2;
 }
@@ -204,6 +206,8 @@ int SheetCommand(const Arguments& a, bool compare)
                 continue;
         }
         if (a.markSeams && !Seams(compare ? item.afterPath : frame, a.seamSettings, &item.seams))
+            return 2;
+        if (a.markSeams && compare && !Seams(frame, a.seamSettings, &item.beforeSeams))
             return 2;
         items.push_back(item);
     }

@@ -136,16 +136,20 @@ bool WriteReviewPages(const std::vector<ReviewFrame>& frames, const SheetLayout&
                     return false;
                 const int cellX = x0 + side * thumbWidth;
                 PaintThumbnail(picture, cellX, y0, thumbWidth, thumbHeight, &sheet);
-                if (side == cellsPerItem - 1)
-                    MarkSeams(frame.seams, picture, cellX, y0, thumbWidth, thumbHeight, &marks);
+                MarkSeams(side == cellsPerItem - 1 ? frame.seams : frame.beforeSeams, picture, cellX, y0, thumbWidth,
+                          thumbHeight, &marks);
             }
             std::string label = frame.label;
             if (pairs)
                 label += "   before | after";
             font.Draw(&text, label, x0 + 4.0f, y0 + thumbHeight + 19.0f, 17.0f, TextAlign::Left);
-            if (!frame.seams.empty())
-                font.Draw(&warnings, std::to_string(frame.seams.size()) + (frame.seams.size() == 1 ? " seam" : " seams"),
-                          x0 + itemWidth - 4.0f, y0 + thumbHeight + 19.0f, 17.0f, TextAlign::Right);
+            if (!frame.seams.empty() || !frame.beforeSeams.empty())
+            {
+                auto count = [](size_t n) { return std::to_string(n) + (n == 1 ? " seam" : " seams"); };
+                const std::string text = pairs ? count(frame.beforeSeams.size()) + " | " + count(frame.seams.size())
+                                               : count(frame.seams.size());
+                font.Draw(&warnings, text, x0 + itemWidth - 4.0f, y0 + thumbHeight + 19.0f, 17.0f, TextAlign::Right);
+            }
         }
         sheet.Paint(marks, kSeamColour);
         sheet.Paint(text, {0.92f, 0.92f, 0.92f});

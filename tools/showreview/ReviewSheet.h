@@ -14,6 +14,7 @@ struct ReviewFrame
     std::string path;               // the PNG frame
     std::string afterPath;          // before/after pages: the second capture's frame
     std::vector<SeamLine> seams;    // drawn over the thumbnail in red, counted in the label
+    std::vector<SeamLine> beforeSeams;  // before/after pages: the first capture's, drawn over it
 };
 
 struct SheetLayout
