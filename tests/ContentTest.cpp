@@ -1,12 +1,12 @@
 // The generated data directory (tools/assetgen): every file the effects name exists and loads
 // through the demo's own readers, the pictures have the shape their effects draw them with,
 // the models fit their cameras, the script covers the whole show on the beat, the soundtrack
-// is as long as the show, the generator is deterministic and within its budgets, and frames
-// from the middle of each scene show a picture.
+// is as long as the show, the generator is deterministic and within its budgets, frames from
+// the middle of each scene show a picture, and the landscape fills the view while it is shown.
 //
 // Sections: texture files; masks, pictures and glows; models; height map; soundtrack; script;
-// generator; rendered scenes; the generator's parts (writers against the demo's readers,
-// shapes, resampling, the beat grid, the encoder).
+// generator; rendered scenes; the landscape flight; the generator's parts (writers against the
+// demo's readers, shapes, resampling, the beat grid, the encoder).
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -20,9 +20,15 @@
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
+
+#include "Clear.h"
 #include "DibTexture.h"
+#include "GlTestContext.h"
+#include "Land.h"
 #include "codecs/ImageCodec.h"
 #include "assetgen/Canvas.h"
+#include "assetgen/Flight.h"
 #include "assetgen/Ms3dWriter.h"
 #include "assetgen/Music.h"
 #include "assetgen/Random.h"
@@ -203,6 +209,29 @@ TEST(Content, AddedPicturesStandOnBlack)
 }
 
 // Glow sprites: bright in the middle, falling off with the distance, black at the rim.
+// The show lays the first greetings card (8 units high at 13.5 units, 5.59 units half the view)
+// over its letterbox, which shows from 0.6 below the middle of the view to 0.7 above: the
+// card's lowest 8 % and top 1 % are cut off, and nothing of it may be there.
+TEST(Content, FirstGreetingsCardFitsTheLetterbox)
+{
+    const DecodedImage image = LoadPicture("images/i_greetings_01.jpg");
+    const double halfView = 13.5 * std::tan(22.5 * 3.14159265358979 / 180.0);
+    const double cutBelow = (4.0 - 0.6 * halfView) / 8.0;
+    const double cutAbove = (4.0 - 0.7 * halfView) / 8.0;
+    EXPECT_NEAR(cutBelow, 0.081, 0.002);
+    float below = 0.0f, above = 0.0f;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+        {
+            if (y < cutBelow * image.height + 1)
+                below = std::max(below, Level(image, x, y));
+            if (y > image.height - 1 - cutAbove * image.height - 1)
+                above = std::max(above, Level(image, x, y));
+        }
+    EXPECT_LT(below, 0.08f) << "lit in the part the letterbox cuts off at the bottom";
+    EXPECT_LT(above, 0.08f) << "lit in the part the letterbox cuts off at the top";
+}
+
 TEST(Content, GlowSpritesFallOffToBlack)
 {
     for (const char* path : {"particle.jpg", "lightball.jpg", "star_64.jpg"})
@@ -238,6 +267,7 @@ TEST(Content, GlowSpritesFallOffToBlack)
 
 // The landscape reads t = height / 512: the lower half of the terrain picture holds the
 // height bands (distinct colours from bottom to middle); the upper half meets it at the wrap.
+// s = x / 512 runs across it once: the grid lines are columns.
 TEST(Content, TerrainPictureCarriesHeightBandsInItsLowerHalf)
 {
     const DecodedImage image = LoadPicture("t_terrain_1.jpg");
@@ -253,11 +283,27 @@ TEST(Content, TerrainPictureCarriesHeightBandsInItsLowerHalf)
         return std::fabs(a[0] - b[0]) + std::fabs(a[1] - b[1]) + std::fabs(a[2] - b[2]);
     };
     const auto low = rowColour(0.03f);
-    const auto middle = rowColour(0.25f);
+    const auto middle = rowColour(0.15f);
     const auto high = rowColour(0.47f);
     EXPECT_GT(distance(low, middle), 0.3);
     EXPECT_GT(distance(middle, high), 0.3);
     EXPECT_LT(distance(rowColour(0.01f), rowColour(0.99f)), 0.15);
+    // In the show's palette: violet valley floors, magenta slopes, cyan ridges.
+    EXPECT_GT(low[2], low[1] + 0.2) << "violet: blue over green";
+    EXPECT_GT(middle[0], middle[1] + 0.4) << "magenta: red over green";
+    EXPECT_GT(middle[2], middle[1] + 0.2) << "magenta: blue over green";
+    EXPECT_GT(high[1], high[0] + 0.2) << "cyan: green over red";
+    EXPECT_GT(high[2], high[0] + 0.2) << "cyan: blue over red";
+    // Neon lines along x: 32 bright columns, one every eighth of the picture's width, with
+    // darker ground between them.
+    const int y = image.height / 4;
+    auto brightness = [&](int x) {
+        const uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + (x % image.width)) * image.channels];
+        return (p[0] + p[1] + p[2]) / 3.0;
+    };
+    const int spacing = image.width / 32;
+    for (int k = 1; k < 32; ++k)
+        EXPECT_GT(brightness(k * spacing), brightness(k * spacing + spacing / 2) + 40.0) << "line " << k;
 }
 
 TEST(Content, SphereMapsAreBrightDiscsOnBlack)
@@ -467,29 +513,44 @@ TEST(Content, HeadphonesAreAboutFortyUnits)
 // Height map
 // ---------------------------------------------------------------------------------------------
 
-TEST(Content, FractalTerrainUsesMostOfTheByteRange)
+// The landscape draws every 16th sample: on that grid the heights span most of the byte range
+// and vary widely, yet no sample rises above all four of its neighbours like a spike (or sinks
+// below them like a pit) by more than a few levels, the samples between grid points are smooth,
+// and the far edges (which the effect draws with the heights of row and column 0) meet the near
+// ones without a cliff.
+TEST(Content, TerrainUsesTheByteRangeAndIsSmoothOnItsGrid)
 {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(ReadWholeFile(DataPath("dat/terrain_1.raw"), &bytes));
     ASSERT_EQ(bytes.size(), 512u * 512u);
+    auto h = [&](int c, int r) { return static_cast<int>(bytes[((r + 512) % 512) * 512 + (c + 512) % 512]); };
     const auto [low, high] = std::minmax_element(bytes.begin(), bytes.end());
     EXPECT_LE(*low, 20);
     EXPECT_GE(*high, 235);
-    // The landscape samples every 16th height: those must vary, neighbours must be smooth.
     double sum = 0.0, sumSquares = 0.0, step = 0.0;
-    int count = 0;
+    int count = 0, spike = 0, pit = 0;
     for (int r = 0; r < 512; r += 16)
         for (int c = 0; c < 512; c += 16)
         {
-            const double h = bytes[r * 512 + c];
-            sum += h;
-            sumSquares += h * h;
+            sum += h(c, r);
+            sumSquares += h(c, r) * h(c, r);
             ++count;
-            step += std::abs(static_cast<int>(bytes[r * 512 + c]) - bytes[r * 512 + (c + 1) % 512]);
+            step += std::abs(h(c, r) - h(c + 1, r));
+            const int highest = std::max({h(c - 16, r), h(c + 16, r), h(c, r - 16), h(c, r + 16)});
+            const int lowest = std::min({h(c - 16, r), h(c + 16, r), h(c, r - 16), h(c, r + 16)});
+            spike = std::max(spike, h(c, r) - highest);
+            pit = std::max(pit, lowest - h(c, r));
         }
     const double mean = sum / count;
-    EXPECT_GT(std::sqrt(sumSquares / count - mean * mean), 25.0);
-    EXPECT_LT(step / count, 6.0);
+    EXPECT_GT(std::sqrt(sumSquares / count - mean * mean), 40.0);
+    EXPECT_LT(step / count, 4.0);
+    EXPECT_LE(spike, 20) << "a grid sample rises above its neighbours";
+    EXPECT_LE(pit, 15) << "a grid sample sinks below its neighbours";
+    for (int i = 0; i < 512; i += 16)
+    {
+        EXPECT_LE(std::abs(h(i, 496) - h(i, 0)), 80) << "north edge at column " << i;
+        EXPECT_LE(std::abs(h(496, i) - h(0, i)), 80) << "east edge at row " << i;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -508,6 +569,39 @@ Timeline LoadShow()
 }
 
 int64_t Beat(int64_t k) { return std::llround(k * 60000.0 / 142.0); }
+
+// When the script shows the landscape. LAND's clock starts with its first frame, and its camera
+// moves every frame it runs; while it runs on a layer below CLEAR its picture is cleared away
+// (its flight is under way, unseen). It is shown from the moment CLEAR runs below it.
+struct LandRun
+{
+    int64_t start = -1;
+    int64_t shown = -1;
+    int64_t stop = -1;
+};
+
+LandRun LandInScript(const Timeline& show)
+{
+    LandRun run;
+    std::map<std::string, int> layers;
+    for (size_t i = 0; i < show.events.size(); ++i)
+    {
+        const TimelineEvent& event = show.events[i];
+        if (event.command == TimelineCommand::Start)
+            layers[event.effect] = event.layer;
+        else if (event.command == TimelineCommand::Stop)
+            layers.erase(event.effect);
+        if (event.effect == "LAND" && event.command == TimelineCommand::Start && run.start < 0)
+            run.start = event.timeMs;
+        if (event.effect == "LAND" && event.command == TimelineCommand::Stop && run.stop < 0)
+            run.stop = event.timeMs;
+        const bool lastAtThisTime = i + 1 == show.events.size() || show.events[i + 1].timeMs != event.timeMs;
+        if (lastAtThisTime && run.start >= 0 && run.shown < 0 && layers.count("LAND") && layers.count("CLEAR") &&
+            layers["CLEAR"] < layers["LAND"])
+            run.shown = event.timeMs;
+    }
+    return run;
+}
 
 TEST(Content, ScriptParsesAndEndsWithEndAfterTwoAndAHalfToFourMinutes)
 {
@@ -647,10 +741,12 @@ TEST(Content, KaosHouseLayerIdlesOnlyWhereItsRemainsShow)
 }
 
 // CLEAR runs from the first frame to the last on a layer below every other effect, and BORDER,
-// while it runs, on a layer above every other.
+// while it runs, on a layer above every other. Only LAND runs below CLEAR, unseen, for the few
+// seconds before the landscape is shown.
 TEST(Content, ScriptStartsEveryFrameWithClearAndLaysBorderOnTop)
 {
     const Timeline show = LoadShow();
+    const LandRun land = LandInScript(show);
     std::map<std::string, int> running;
     for (size_t i = 0; i < show.events.size(); ++i)
     {
@@ -666,7 +762,8 @@ TEST(Content, ScriptStartsEveryFrameWithClearAndLaysBorderOnTop)
         ASSERT_TRUE(running.count("CLEAR"));
         for (const auto& [effect, layer] : running)
         {
-            if (effect != "CLEAR")
+            const bool landUnseen = effect == "LAND" && event.timeMs >= land.start && event.timeMs < land.shown;
+            if (effect != "CLEAR" && !landUnseen)
             {
                 EXPECT_LT(running["CLEAR"], layer) << effect;
             }
@@ -678,19 +775,20 @@ TEST(Content, ScriptStartsEveryFrameWithClearAndLaysBorderOnTop)
     }
 }
 
-TEST(Content, ScriptFliesTheLandscapeForItsFortySeconds)
+// LAND's camera is placed by time for its first 4 s, on an approach that shows the land as a
+// small lump far away, and leaves the land about 16 s after it starts at 60 frames a second.
+// The script shows it in between: unseen for most of the approach, shown from just before the
+// camera reaches the land's near edge until before it flies off.
+TEST(Content, ScriptShowsTheLandscapeWhileItsFlightIsOverTheLand)
 {
-    int64_t started = -1, stopped = -1;
-    for (const TimelineEvent& event : LoadShow().events)
-    {
-        if (event.effect == "LAND" && event.command == TimelineCommand::Start && started < 0)
-            started = event.timeMs;
-        if (event.effect == "LAND" && event.command == TimelineCommand::Stop)
-            stopped = event.timeMs;
-    }
-    ASSERT_GE(started, 0);
-    ASSERT_GT(stopped, started);
-    EXPECT_GE(stopped - started, 40000);
+    const LandRun run = LandInScript(LoadShow());
+    ASSERT_GE(run.start, 0);
+    ASSERT_GE(run.shown, run.start);
+    ASSERT_GT(run.stop, run.shown);
+    EXPECT_GE(run.shown - run.start, 3300);
+    EXPECT_LE(run.shown - run.start, 4000);
+    EXPECT_LE(run.stop - run.start, 16000);
+    EXPECT_GE(run.stop - run.shown, 10000);
 }
 
 // Reads the Vorbis identification header and the last granule position of an Ogg stream.
@@ -864,6 +962,129 @@ TEST(Content, FrameFromTheMiddleOfEachSceneShowsAPicture)
         EXPECT_LT(mean, 0.85);
         EXPECT_GT(std::sqrt(sumSquares / pixels - mean * mean), 0.04);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The landscape flight
+// ---------------------------------------------------------------------------------------------
+
+// The share of the letterbox band the terrain covers, least and mean, in one second of the
+// shown flight.
+struct SecondOfFlight
+{
+    double least = 1.0;
+    double sum = 0.0;
+    int frames = 0;
+};
+
+// How LAND flies through the script's run at a frame rate, in a view of width x height under
+// CLEAR's letterbox, with the generated height map and texture.
+struct Flight
+{
+    std::vector<SecondOfFlight> seconds;    // of the shown flight
+    float largestDeviation = 0.0f;          // between the generator's copy of the path and the effect's
+    float leastClearance = 1e9f;            // eye over the land's surface below it, world units
+};
+
+// The land's height under a point, in world units, as the effect draws it: the grid of every
+// 16th sample, each square split along its diagonal from (x, z) to (x + 16, z + 16).
+float SurfaceHeight(const CLandEffect& land, float worldX, float worldZ)
+{
+    const float x = worldX / land.m_scale;
+    const float z = worldZ / land.m_scale;
+    const int cx = static_cast<int>(x / 16.0f) * 16;
+    const int cz = static_cast<int>(z / 16.0f) * 16;
+    const float fx = (x - cx) / 16.0f;
+    const float fz = (z - cz) / 16.0f;
+    auto h = [&](int c, int r) { return static_cast<float>(land.m_heightMap[(r % 512) * 512 + (c % 512)]); };
+    const float h00 = h(cx, cz), h11 = h(cx + 16, cz + 16);
+    const float sample = fx >= fz ? h00 + (h(cx + 16, cz) - h00) * fx + (h11 - h(cx + 16, cz)) * fz
+                                  : h00 + (h(cx, cz + 16) - h00) * fz + (h11 - h(cx, cz + 16)) * fx;
+    return sample * land.m_scale;
+}
+
+Flight FlyTheLandscape(const LandRun& run, int fps, int width, int height)
+{
+    Flight result;
+    const fs::path previous = fs::current_path();
+    fs::current_path(DataDir());
+    EXPECT_TRUE(GlTestContext::Create(width, height));
+    CClearEffect clear;
+    CLandEffect land;
+    EXPECT_EQ(clear.Init(width, height), 0);
+    EXPECT_EQ(land.Init(width, height), 0);
+    fs::current_path(previous);
+    char scissor[] = "SCISSOR";
+    clear.ReceiveInt(scissor, 1, 0);
+    land.Prepare();
+    LandFlight flight;
+    const float mapSize = 512.0f * land.m_scale;
+    const int bandY = static_cast<int>(height * static_cast<double>(0.2f));
+    const int bandHeight = static_cast<int>(height * static_cast<double>(0.65f));
+    std::vector<float> depth(static_cast<size_t>(width) * bandHeight);
+    for (const long elapsed : FlightFrameTimes(run.start, run.stop, fps))
+    {
+        const int64_t time = run.start + elapsed;
+        clear.RenderFrame(elapsed);
+        land.RenderFrame(elapsed);
+        flight.Frame(elapsed);
+        for (const auto& [mine, theirs] : {std::pair<FlightVector, LandVector>{flight.eye, land.m_eye},
+                                          std::pair<FlightVector, LandVector>{flight.centre, land.m_center}})
+            result.largestDeviation = std::max({result.largestDeviation, std::fabs(mine.x - theirs.x),
+                                                std::fabs(mine.y - theirs.y), std::fabs(mine.z - theirs.z)});
+        const LandVector eye = land.m_eye;
+        if (eye.x >= 0.0f && eye.x < mapSize && eye.z >= 0.0f && eye.z < mapSize)
+            result.leastClearance = std::min(result.leastClearance, eye.y - SurfaceHeight(land, eye.x, eye.z));
+        if (time < run.shown)
+            continue;
+        glReadPixels(0, bandY, width, bandHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        const double share = static_cast<double>(std::count_if(depth.begin(), depth.end(), [](float d) { return d < 1.0f; })) /
+                             static_cast<double>(depth.size());
+        const size_t second = static_cast<size_t>((time - run.shown) / 1000);
+        if (result.seconds.size() <= second)
+            result.seconds.resize(second + 1);
+        result.seconds[second].least = std::min(result.seconds[second].least, share);
+        result.seconds[second].sum += share;
+        ++result.seconds[second].frames;
+    }
+    land.End();
+    return result;
+}
+
+// While the script shows it, the land fills most of the letterbox in every frame, in a 16:9 and
+// a 4:3 view, at 30 and 60 frames a second (where the camera looks at it: it rises behind a
+// valley floor to ridges against the sky). At 144 the camera runs down the valley and out over
+// the south edge within a second and a half, after which it sees the land only at the side: the
+// flight is the effect's. At every rate the camera stays well above the land, and the
+// generator's copy of the flight is where the effect's camera is.
+TEST(Content, LandscapeFillsTheLetterboxWhileItIsShown)
+{
+    const LandRun run = LandInScript(LoadShow());
+    ASSERT_GT(run.stop, run.shown);
+    for (const int fps : {30, 60, 144})
+        for (const auto& [width, height] : {std::pair<int, int>{160, 90}, std::pair<int, int>{160, 120}})
+        {
+            SCOPED_TRACE(std::to_string(fps) + " fps, " + std::to_string(width) + "x" + std::to_string(height));
+            const Flight flight = FlyTheLandscape(run, fps, width, height);
+            EXPECT_LT(flight.largestDeviation, 1e-3f);
+            EXPECT_GT(flight.leastClearance, 3.0f);
+            ASSERT_EQ(flight.seconds.size(), static_cast<size_t>((run.stop - run.shown + 999) / 1000));
+            double sum = 0.0;
+            int frames = 0;
+            for (size_t s = 0; s < flight.seconds.size(); ++s)
+            {
+                sum += flight.seconds[s].sum;
+                frames += flight.seconds[s].frames;
+                if (fps < 144 || s == 0)
+                {
+                    EXPECT_GE(flight.seconds[s].least, 0.4) << "second " << s << " of the shown flight";
+                }
+            }
+            if (fps < 144)
+            {
+                EXPECT_GE(sum / frames, 0.7);
+            }
+        }
 }
 
 // ---------------------------------------------------------------------------------------------

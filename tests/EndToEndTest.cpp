@@ -24,8 +24,8 @@ TEST(Main, HelpVersionAndBadOptions)
     std::string output;
     EXPECT_EQ(RunCommand(Demo("--help"), &output), 0);
     for (const char* option : {"--data", "--script", "--size", "--fullscreen", "--windowed", "--headless",
-                               "--capture", "--video-quality", "--fps", "--start", "--frames", "--no-music", "--no-extensions",
-                               "--no-dialog", "--version"})
+                               "--capture", "--capture-every", "--video-quality", "--fps", "--start", "--frames", "--no-music", "--no-extensions",
+                               "--no-dialog", "--strict-clamp", "--version"})
         EXPECT_NE(output.find(option), std::string::npos) << option;
 
     output.clear();
@@ -49,6 +49,9 @@ TEST(Main, HelpVersionAndBadOptions)
         {"--start soon", "--start takes a time"},
         {"--capture x.mp4 --video-quality great", "--video-quality takes fast, good or best"},
         {"--capture frames --video-quality best", "--video-quality is for a video capture"},
+        {"--capture frames --capture-every 0", "--capture-every takes a count"},
+        {"--capture x.mp4 --capture-every 60", "--capture-every is for a capture into a directory"},
+        {"--capture-every 60", "--capture-every is for a capture into a directory"},
         {"--data", "--data needs a value"},
         {"--data /nonexistent/zarnovelt", "cannot enter the data directory"},
     };
@@ -123,6 +126,21 @@ TEST(Capture, HeadlessCaptureIsRepeatableAndFollowsTheScript)
     EXPECT_EQ(names.back(), "frame_000029.png");
     EXPECT_NEAR(MeanBrightness("first/frame_000000.png"), 0.0, 0.5);
     EXPECT_NEAR(MeanBrightness("first/frame_000029.png"), 0.29 * 255.0, 1.5);
+
+    // Every tenth frame, under its own number, from a show that still ran every frame.
+    std::string output;
+    ASSERT_EQ(RunCommand(Demo("--headless --data '" + dir.Path() +
+                              "' --script show.txt --size 64x48 --fps 30 --capture-every 10 --capture sparse"),
+                         &output),
+              0)
+        << output;
+    std::vector<std::string> sparse;
+    for (const auto& entry : fs::directory_iterator("sparse"))
+        sparse.push_back(entry.path().filename().string());
+    std::sort(sparse.begin(), sparse.end());
+    EXPECT_EQ(sparse, (std::vector<std::string>{"frame_000000.png", "frame_000010.png", "frame_000020.png"}));
+    for (const char* name : {"frame_000010.png", "frame_000020.png"})
+        EXPECT_EQ(ReadTestFile(std::string("sparse/") + name), ReadTestFile(std::string("first/") + name)) << name;
 }
 
 TEST(Capture, TheGeneratedShowIsRepeatableAndMostlyNotBlack)

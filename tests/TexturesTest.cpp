@@ -1,5 +1,6 @@
 // The library's textures on real GL: the id is a reserved texture name, the upload honours the
-// requested wrap, filters and internal format and keeps the picture upright, un-upload frees
+// requested wrap (GL_CLAMP as clamp-to-edge), filters and internal format and keeps the picture
+// upright, un-upload frees
 // the storage but keeps the name, failures give 0 with one message naming the file. And the
 // extension checks.
 #include <gtest/gtest.h>
@@ -70,8 +71,9 @@ TEST_F(Textures, JpegIsUploadedUprightWithItsParameters)
 
     ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
     glBindTexture(GL_TEXTURE_2D, id);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
+    // Mesa's contexts have clamp-to-edge, which the library gives GL_CLAMP.
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
     EXPECT_EQ(TextureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     EXPECT_EQ(TextureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGB5_A1);
@@ -84,6 +86,93 @@ TEST_F(Textures, JpegIsUploadedUprightWithItsParameters)
     EXPECT_LT(top.b, 40);
     EXPECT_GT(bottom.b, 200);
     EXPECT_LT(bottom.r, 40);
+}
+
+// A 4 x 4 texture multiplied into a grey frame (glBlendFunc(GL_DST_COLOR, GL_ZERO), as a
+// masked layer cuts its mask) on a quad covering pixels 8..23 of the 32 x 32 view, magnified
+// four times with linear filtering, so the outermost pixels sample a quarter texel from the
+// texture's edge. Returns the frame's red channel along row 16 and along column 16.
+struct MaskedLines
+{
+    std::vector<int> row;
+    std::vector<int> column;
+};
+
+MaskedLines MultiplyIntoGrey(unsigned id)
+{
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(-0.5f, -0.5f);
+    glTexCoord2f(1, 0);
+    glVertex2f(0.5f, -0.5f);
+    glTexCoord2f(1, 1);
+    glVertex2f(0.5f, 0.5f);
+    glTexCoord2f(0, 1);
+    glVertex2f(-0.5f, 0.5f);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    MaskedLines lines;
+    for (int i = 0; i < 32; ++i)
+    {
+        lines.row.push_back(GlTestContext::Pixel(i, 16).r);
+        lines.column.push_back(GlTestContext::Pixel(16, i).r);
+    }
+    return lines;
+}
+
+TEST_F(Textures, ClampedMaskLeavesNoDarkLineAlongItsQuadsEdges)
+{
+    // White: multiplying by it must leave the grey exactly as it was, up to the quad's edges.
+    ASSERT_TRUE(WriteTestTga("white.tga", 4, 4, Solid(255, 255, 255)));
+    const unsigned clamped = DEMOGL_TextureLoad("white.tga", kImageTypeTga, 0, GL_CLAMP, GL_CLAMP, GL_LINEAR,
+                                                GL_LINEAR, false, false, 0, GL_RGB5_A1, 2);
+    ASSERT_NE(clamped, 0u);
+    ASSERT_EQ(DEMOGL_TextureUpload(clamped), 0);
+    const MaskedLines lines = MultiplyIntoGrey(clamped);
+    const int grey = lines.row[0];
+    EXPECT_NEAR(grey, 128, 1);
+    for (int i = 0; i < 32; ++i)
+    {
+        EXPECT_NEAR(lines.row[i], grey, 1) << "column " << i << " of row 16";
+        EXPECT_NEAR(lines.column[i], grey, 1) << "row " << i << " of column 16";
+    }
+
+    // Repeat is left as asked: at the left edge the filter blends in the opposite (black) edge.
+    ASSERT_TRUE(WriteTestTga("halves.tga", 4, 4, LeftRight({255, 255, 255}, {0, 0, 0}, 2)));
+    const unsigned repeated = DEMOGL_TextureLoad("halves.tga", kImageTypeTga, 0, GL_REPEAT, GL_REPEAT, GL_LINEAR,
+                                                 GL_LINEAR, false, false, 0, GL_RGB5_A1, 2);
+    ASSERT_NE(repeated, 0u);
+    ASSERT_EQ(DEMOGL_TextureUpload(repeated), 0);
+    glBindTexture(GL_TEXTURE_2D, repeated);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
+    const MaskedLines halves = MultiplyIntoGrey(repeated);
+    EXPECT_LT(halves.row[8], grey - 20) << "the left edge blends with the black right edge";
+    EXPECT_NEAR(halves.row[10], grey, 3) << "inside the white half";
+    EXPECT_NEAR(halves.row[4], grey, 1) << "outside the quad";
+
+    // --strict-clamp keeps GL_CLAMP: the quarter texel of black border darkens the edge pixels.
+    ASSERT_EQ(DEMOGL_TextureUnUpload(clamped), 0);
+    Library().options.strictClamp = true;
+    ASSERT_EQ(DEMOGL_TextureUpload(clamped), 0);
+    Library().options.strictClamp = false;
+    glBindTexture(GL_TEXTURE_2D, clamped);
+    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    const MaskedLines strict = MultiplyIntoGrey(clamped);
+    for (int edge : {8, 23})
+    {
+        EXPECT_LT(strict.row[edge], grey - 20) << "column " << edge;
+        EXPECT_LT(strict.column[edge], grey - 20) << "row " << edge;
+    }
+    EXPECT_NEAR(strict.row[12], grey, 1);
 }
 
 TEST_F(Textures, UnUploadFreesTheStorageAndKeepsTheName)

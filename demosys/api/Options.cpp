@@ -78,6 +78,8 @@ std::string UsageText()
            "                     .mkv (H.264 + FLAC) or .webm (VP9 + Opus) is a video with the soundtrack,\n"
            "                     made by ffmpeg; any other PATH is a directory of upright PNG files\n"
            "                     frame_000000.png, frame_000001.png, ...\n"
+           "  --capture-every N  a PNG capture keeps only frames 0, N, 2N, ... under their own numbers (a\n"
+           "                     picture a second with N = --fps); the show still runs frame by frame\n"
            "  --video-quality Q  the encoder's speed against the picture in a video capture: fast (quick\n"
            "                     previews, larger files), good (default: as good as or better than the\n"
            "                     captures always were) or best (slower, for keeping)\n"
@@ -90,6 +92,9 @@ std::string UsageText()
            "  --no-extensions    report every GL extension as missing, to run the fallback paths\n"
            "  --no-dialog        skip the start-up dialog (always skipped headless)\n"
            "  --check-gl         check glGetError after every effect call and name the effect and call\n"
+           "  --strict-clamp     textures asked for with GL_CLAMP sample the black border colour at their\n"
+           "                     edges, as the GL rules say (thin dark lines where such a layer's edge is\n"
+           "                     in view); for comparisons. Default: they clamp to their edge texels\n"
            "  --version          print the release and group names, the build's version and the GL it\n"
            "                     draws with (the driver's OpenGL 1.1, or the fixed-function layer over\n"
            "                     OpenGL ES 3 in a build made with ZARNOVELT_GLES)\n"
@@ -121,6 +126,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
         return true;
     };
     bool qualityGiven = false;
+    bool everyGiven = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -176,6 +182,19 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
                 return false;
             }
         }
+        else if (arg == "--capture-every")
+        {
+            int64_t every = 0;
+            if (!needValue(i, arg, &value))
+                return false;
+            if (!ParseInt64(value, &every) || every < 1 || every > 1000000)
+            {
+                *error = "--capture-every takes a count from 1 to 1000000 (got \"" + value + "\")";
+                return false;
+            }
+            options->captureEvery = static_cast<int>(every);
+            everyGiven = true;
+        }
         else if (arg == "--video-quality")
         {
             if (!needValue(i, arg, &value))
@@ -225,6 +244,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             options->noDialog = true;
         else if (arg == "--check-gl")
             options->checkGl = true;
+        else if (arg == "--strict-clamp")
+            options->strictClamp = true;
         else
         {
             *error = "unknown option \"" + arg + "\"";
@@ -234,6 +255,11 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
     if (qualityGiven && !IsVideoPath(options->capturePath))
     {
         *error = "--video-quality is for a video capture (--capture NAME.mp4, .mkv or .webm)";
+        return false;
+    }
+    if (everyGiven && (options->capturePath.empty() || IsVideoPath(options->capturePath)))
+    {
+        *error = "--capture-every is for a capture into a directory of PNG files (--capture DIR)";
         return false;
     }
     return true;

@@ -16,6 +16,7 @@ struct Options
     int fullscreen = -1;            // -1: as variable 6; 0 windowed; 1 fullscreen
     bool headless = false;          // forced with --headless (also when no display exists)
     std::string capturePath;        // empty: no capture
+    int captureEvery = 1;           // a PNG capture keeps frames 0, N, 2N, ...
     VideoQuality videoQuality = VideoQuality::Good;   // of a video capture
     int fpsNumerator = 60;          // capture / headless frame rate, a fraction
     int fpsDenominator = 1;
@@ -25,6 +26,7 @@ struct Options
     bool noExtensions = false;
     bool noDialog = false;
     bool checkGl = false;
+    bool strictClamp = false;       // GL_CLAMP textures keep the border colour at their edges
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -5,12 +5,16 @@
 // the storage with an empty image but keeps the name reserved, so no other glGenTextures can
 // take it and a later upload reuses it. The decoded pixels stay in memory for re-uploads.
 // While the show loads, the picture usually comes decoded already (TexturePredecoder.h).
+// GL_CLAMP is uploaded as GL_CLAMP_TO_EDGE wherever the context has it (UploadedWrap), unless
+// --strict-clamp asks for the rules' border colour.
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include <cerrno>
 #include <memory>
 
+#include "api/Extensions.h"
 #include "api/Library.h"
 #include "api/TextureStore.h"
 #include "platform/CurrentContext.h"
@@ -32,6 +36,17 @@ GLint ChooseInternalFormat(GLint requested, int channels)
     if (requested != 0)
         return requested;
     return channels == 4 ? GL_RGBA8 : GL_RGB8;
+}
+
+// GL_CLAMP takes the border colour (black) at the texture's edges: linear filtering blends it
+// into the outer half texel, and a mask multiplied into the frame with such a texture leaves a
+// dark line wherever its quad's edge lies inside the view. The hardware this kind of show was
+// made on clamped to the edge texel instead, and the pictures are drawn for that, so GL_CLAMP is
+// set up as GL_CLAMP_TO_EDGE where the context has it (OpenGL 1.2, ES, or the extension), unless
+// --strict-clamp asks for the border. Every other wrap mode is passed on as asked.
+GLint UploadedWrap(GLint requested, bool edgeClamp)
+{
+    return requested == GL_CLAMP && edgeClamp ? GL_CLAMP_TO_EDGE : requested;
 }
 
 } // namespace
@@ -120,8 +135,9 @@ int TextureStore::Upload(unsigned int id)
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, record.wrapS);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, record.wrapT);
+    const bool edgeClamp = !Library().options.strictClamp && ContextHasEdgeClamp();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, UploadedWrap(record.wrapS, edgeClamp));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, UploadedWrap(record.wrapT, edgeClamp));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, record.minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, record.magFilter);
     if (record.mipMaps)

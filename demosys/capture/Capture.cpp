@@ -28,8 +28,8 @@ const PngCompression kCaptureCompression = {1, kPngStrategyRle, kPngFilterSub};
 class PngDirectorySink : public FrameSink
 {
 public:
-    PngDirectorySink(std::string directory, int width, int height)
-        : m_directory(std::move(directory)), m_width(width), m_height(height),
+    PngDirectorySink(std::string directory, int width, int height, int frameStep)
+        : m_directory(std::move(directory)), m_width(width), m_height(height), m_frameStep(frameStep),
           m_maxQueued(FramesToQueue(width, height, 4))
     {
         const unsigned workers = WorkerThreads(std::max(1u, std::min(2u, std::thread::hardware_concurrency())));
@@ -58,7 +58,8 @@ public:
         }
         if (m_failed)
             return false;
-        m_queue.push_back(Job{m_nextIndex++, std::move(bgra)});
+        m_queue.push_back(Job{m_nextIndex, std::move(bgra)});
+        m_nextIndex += static_cast<uint64_t>(m_frameStep);
         m_workAvailable.notify_one();
         return true;
     }
@@ -127,6 +128,7 @@ private:
     std::string m_directory;
     int m_width;
     int m_height;
+    int m_frameStep;
     size_t m_maxQueued;
     std::mutex m_mutex;
     std::condition_variable m_workAvailable;
@@ -173,7 +175,7 @@ size_t FramesToQueue(int width, int height, size_t most)
 }
 
 std::unique_ptr<FrameSink> CreatePngDirectorySink(const std::string& directory, int width, int height,
-                                                  std::string* error)
+                                                  std::string* error, int frameStep)
 {
     std::error_code code;
     std::filesystem::create_directories(directory, code);
@@ -182,7 +184,7 @@ std::unique_ptr<FrameSink> CreatePngDirectorySink(const std::string& directory, 
         *error = "cannot create the capture directory \"" + directory + "\"" + (code ? ": " + code.message() : "");
         return nullptr;
     }
-    return std::make_unique<PngDirectorySink>(directory, width, height);
+    return std::make_unique<PngDirectorySink>(directory, width, height, std::max(1, frameStep));
 }
 
 bool IsVideoPath(const std::string& path)

@@ -45,9 +45,10 @@ private:
 size_t FramesToQueue(int width, int height, size_t most);
 
 // A directory of PNG files frame_000000.png, frame_000001.png, ... (created if missing), first
-// row = top of the picture. Returns null with a reason when the directory cannot be made.
+// row = top of the picture. With a frameStep of N the frames it is given are the show's frames
+// 0, N, 2N, ... and are named so. Returns null with a reason when the directory cannot be made.
 std::unique_ptr<FrameSink> CreatePngDirectorySink(const std::string& directory, int width, int height,
-                                                  std::string* error);
+                                                  std::string* error, int frameStep = 1);
 
 // True when a capture path names a video file (.mp4, .mkv, .webm, any case).
 bool IsVideoPath(const std::string& path);

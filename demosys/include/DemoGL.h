@@ -226,7 +226,12 @@ constexpr int kImageTypeTga = 3;
 //   pszFileName      path relative to the data directory, "/" separators
 //   iImageType       kImageTypeJpeg or kImageTypeTga
 //   iDataSource      0: the file on disk; 1: the data archive (as variable 3)
-//   iWrapS, iWrapT   GL_CLAMP or GL_REPEAT
+//   iWrapS, iWrapT   GL_CLAMP or GL_REPEAT. GL_CLAMP is set up as GL_CLAMP_TO_EDGE when the
+//                    context has it (OpenGL 1.2 and later, OpenGL ES, the edge-clamp extension):
+//                    linear filtering then repeats the edge texel instead of blending in the
+//                    black border colour, so a clamped mask leaves no dark line along its quad's
+//                    edges. The command line's --strict-clamp keeps GL_CLAMP (for comparisons).
+//                    Other modes are used as given.
 //   iMinFilter, iMagFilter  GL_LINEAR or GL_NEAREST
 //   bMipMaps         build mipmaps on upload (the min filter should then be a mipmap filter)
 //   bCompressed      ask for a compressed internal format (ignored: never compressed)

@@ -242,6 +242,14 @@ void ShowLoop::CountFrame()
 
 bool ShowLoop::CaptureFrame()
 {
+    // Frames between the ones kept are drawn as usual (the effects' motion follows every frame)
+    // but not read back.
+    if (m_framesRendered % std::max(1, m_settings.captureEvery) != 0)
+    {
+        ++m_framesRendered;
+        m_progress->Update(m_framesRendered);
+        return true;
+    }
     // A written frame's buffer, so reading back allocates nothing.
     if (m_frame.empty())
         m_frame = m_parts.sink->SpareBuffer();

@@ -37,6 +37,7 @@ struct ShowSettings
 {
     std::string scriptPath;             // the script as read (for reloads)
     std::string captureName;            // for the progress line
+    int captureEvery = 1;               // frames 0, N, 2N, ... go to the capture
     int width = 0;
     int height = 0;
     int fpsNumerator = 60;

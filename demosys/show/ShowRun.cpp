@@ -200,7 +200,7 @@ bool ShowRun::StartCapture(const StartupChoices& choices, std::string* error)
     }
     else
     {
-        m_sink = CreatePngDirectorySink(options.capturePath, choices.width, choices.height, error);
+        m_sink = CreatePngDirectorySink(options.capturePath, choices.width, choices.height, error, options.captureEvery);
     }
     if (!m_sink)
         return false;
@@ -309,6 +309,7 @@ int ShowRun::Play()
     ShowSettings settings;
     settings.scriptPath = m_scriptName;
     settings.captureName = options.capturePath;
+    settings.captureEvery = options.captureEvery;
     settings.width = choices.width;
     settings.height = choices.height;
     settings.fpsNumerator = options.fpsNumerator;

@@ -13,6 +13,23 @@ namespace
 constexpr int kW = 1024;  // backgrounds are shown at 4:3
 constexpr int kH = 768;
 
+// The full-view pictures are 32 units wide where the view is 26.5 wide at 4:3 and 35.3 at 16:9:
+// a wide view sees their side edges, with black beyond. They fade to black over their outer
+// twelfth on each side, which a 4:3 view never shows, so the edge is not a cut.
+void FadeSides(Canvas* c)
+{
+    const float fade = c->Width() / 12.0f;
+    for (int x = 0; x < c->Width(); ++x)
+    {
+        const float edge = std::min(x + 0.5f, c->Width() - x - 0.5f) / fade;
+        if (edge >= 1.0f)
+            continue;
+        const float keep = edge * edge * (3.0f - 2.0f * edge);
+        for (int y = 0; y < c->Height(); ++y)
+            c->Set(x, y, c->Get(x, y) * keep);
+    }
+}
+
 // A sunset over a neon grid: striped sun, mountain ridges, perspective floor lines.
 void MakeSunsetGrid(Generated* out)
 {
@@ -78,6 +95,7 @@ void MakeSunsetGrid(Generated* out)
     c.Add(grid.Blurred(3.0f), palette::kMagenta * 0.8f);
     c.Add(grid, palette::kCyan * 0.9f);
     c.Add(Glow(Ellipse({kW * 0.5f, horizon}, kW * 0.6f, 2.0f), kW, kH, 14.0f), Rgb{1.0f, 0.5f, 0.6f} * 0.8f);
+    FadeSides(&c);
     EmitPicture(out, "t_background_01.jpg", c, 512, 512);
 }
 
@@ -182,6 +200,7 @@ void MakeAurora(Generated* out)
     }
     c.Paint(Fill(Polygon(hills), kW, kH), {0.01f, 0.015f, 0.03f});
     AddNeon(&c, Polyline(std::vector<Vec2>(hills.begin() + 1, hills.end() - 1), 0.6f, false), palette::kLime, 0.0f, 4.0f, 0.35f);
+    FadeSides(&c);
     EmitPicture(out, "t_background_03.jpg", c, 512, 512);
 }
 

@@ -280,7 +280,7 @@ Rgb StudioEnvironment(float x, float y, float z)
     Rgb colour;
     if (y >= 0.0f)
     {
-        colour = Mix({0.55f, 0.75f, 1.0f}, {0.05f, 0.10f, 0.35f}, std::pow(y, 0.6f));
+        colour = Mix({0.30f, 0.45f, 0.80f}, {0.05f, 0.10f, 0.35f}, std::pow(y, 0.6f));
         const float panel = std::exp(-std::pow((x - 0.55f) / 0.18f, 2.0f) - std::pow((y - 0.55f) / 0.12f, 2.0f));
         const float panel2 = std::exp(-std::pow((x + 0.6f) / 0.12f, 2.0f) - std::pow((y - 0.35f) / 0.25f, 2.0f));
         colour = colour + palette::kWhite * (1.6f * panel) + palette::kMagenta * (1.2f * panel2);
@@ -294,13 +294,20 @@ Rgb StudioEnvironment(float x, float y, float z)
         const float line = std::max(std::exp(-gx * 22.0f), std::exp(-gz * 22.0f)) * std::min(1.0f, -y * 3.0f);
         colour = Rgb{0.03f, 0.03f, 0.06f} + palette::kCyan * (0.8f * line);
     }
-    colour = colour + Rgb{1.0f, 0.85f, 0.7f} * (0.9f * std::exp(-y * y * 120.0f));
+    colour = colour + Rgb{1.0f, 0.85f, 0.7f} * (0.3f * std::exp(-y * y * 120.0f));
     return colour;
 }
 
 void MakeCubeGloss(Generated* out)
 {
+    // The gloss is added to the plate: lit in the two-pass cube, but at full strength in the
+    // one-pass cube, where plate and gloss together burnt a face facing the viewer to flat
+    // white (such a face reflects the middle of the map: the horizon). The horizon is kept
+    // soft and the whole map at two thirds of its brightness.
     Canvas sphere = SphereMap(kWork, StudioEnvironment);
+    for (Plane* plane : {&sphere.r, &sphere.g, &sphere.b})
+        for (float& v : plane->Values())
+            v *= 0.65f;
     EmitPicture(out, "kaos/k_tcube_env.jpg", sphere, 256, 256);
 }
 

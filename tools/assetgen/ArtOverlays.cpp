@@ -94,9 +94,10 @@ const std::vector<std::string> kGreetingsSecond = {
     "Quartz Heron",  "Lowtide Ensemble", "Cobalt Turnip", "Pixel Abbey",
 };
 
-// A greetings card: a title, a divider and the names in two columns, all in neon on black.
+// A greetings card: a title, a divider and the names in two columns, all in neon on black. The
+// names fill the card down to `namesBottom` (a share of its height).
 Canvas PaintGreetings(int w, int h, float contentHalfWidth, const std::string& title,
-                      const std::vector<std::string>& names, Rgb titleColour, Rgb nameColour)
+                      const std::vector<std::string>& names, Rgb titleColour, Rgb nameColour, float namesBottom)
 {
     Canvas c(w, h);
     Font titleFont(FontFace::SerifBoldItalic);
@@ -115,7 +116,7 @@ Canvas PaintGreetings(int w, int h, float contentHalfWidth, const std::string& t
 
     Plane nameMask(w, h);
     const size_t rows = (names.size() + 1) / 2;
-    const float rowHeight = h * 0.58f / rows;
+    const float rowHeight = h * (namesBottom - 0.36f) / rows;
     float nameSize = rowHeight * 0.78f;
     for (const std::string& name : names)
         nameSize = std::min(nameSize, nameFont.FitSize(name, nameSize, contentHalfWidth * 0.92f));
@@ -138,10 +139,11 @@ Canvas PaintGreetings(int w, int h, float contentHalfWidth, const std::string& t
 void MakeGreetings(Generated* out)
 {
     // The first card is drawn 12 x 8 units; the second 20 x 8, wider than the view, so its
-    // text keeps to the middle 80 percent.
-    Canvas first = PaintGreetings(1200, 800, 500.0f, "greetings to", kGreetingsFirst, palette::kMagenta, palette::kCyan);
+    // text keeps to the middle 80 percent. The show lays them over its letterbox, which at the
+    // first card's distance (13.5) cuts off its lowest twelfth: its names end higher.
+    Canvas first = PaintGreetings(1200, 800, 500.0f, "greetings to", kGreetingsFirst, palette::kMagenta, palette::kCyan, 0.86f);
     EmitPicture(out, "images/i_greetings_01.jpg", first, 512, 256);
-    Canvas second = PaintGreetings(1500, 600, 560.0f, "and respect to", kGreetingsSecond, palette::kAmber, palette::kViolet);
+    Canvas second = PaintGreetings(1500, 600, 560.0f, "and respect to", kGreetingsSecond, palette::kAmber, palette::kViolet, 0.94f);
     EmitPicture(out, "images/i_greetings_02.jpg", second, 512, 256);
 }
 

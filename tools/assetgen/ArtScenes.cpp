@@ -116,8 +116,10 @@ void MakeCubeMaps(Generated* out)
     EmitPicture(out, "spiral/t_cube_2.jpg", SphereMap(512, SunsetSea), 256, 256);
 }
 
-// Colour of the land at a height fraction f (0 = lowest, 1 = highest), with variation v.
-Rgb LandBand(float f, float v)
+// Colour of the land at a height fraction f (0 = lowest, 1 = highest): deep violet valley
+// floors, magenta slopes, violet-blue shoulders, cyan ridges and crests. The landscape
+// multiplies it by a grey of the same fraction, so low ground comes out dark whatever it is.
+Rgb LandColour(float f)
 {
     struct Stop
     {
@@ -125,43 +127,52 @@ Rgb LandBand(float f, float v)
         Rgb colour;
     };
     static const Stop kStops[] = {
-        {0.00f, {0.05f, 0.15f, 0.45f}},  // deep water
-        {0.16f, {0.10f, 0.55f, 0.70f}},  // shallows
-        {0.20f, {0.85f, 0.78f, 0.52f}},  // sand
-        {0.26f, {0.35f, 0.70f, 0.20f}},  // meadow
-        {0.45f, {0.12f, 0.42f, 0.15f}},  // forest
-        {0.58f, {0.45f, 0.36f, 0.25f}},  // earth
-        {0.74f, {0.52f, 0.50f, 0.52f}},  // rock
-        {0.86f, {0.85f, 0.88f, 0.95f}},  // snow line
-        {1.00f, {1.00f, 1.00f, 1.00f}},  // peaks
+        {0.00f, {0.35f, 0.10f, 0.60f}},
+        {0.30f, palette::kMagenta},
+        {0.58f, {0.62f, 0.28f, 1.00f}},
+        {0.80f, palette::kCyan},
+        {1.00f, {0.45f, 0.95f, 1.00f}},
     };
-    const float shifted = std::clamp(f + (v - 0.5f) * 0.06f, 0.0f, 1.0f);
     for (size_t i = 1; i < std::size(kStops); ++i)
-        if (shifted <= kStops[i].at)
-        {
-            const float t = (shifted - kStops[i - 1].at) / (kStops[i].at - kStops[i - 1].at);
-            return Mix(kStops[i - 1].colour, kStops[i].colour, t) * (0.85f + 0.3f * v);
-        }
+        if (f <= kStops[i].at)
+            return Mix(kStops[i - 1].colour, kStops[i].colour, (f - kStops[i - 1].at) / (kStops[i].at - kStops[i - 1].at));
     return kStops[std::size(kStops) - 1].colour;
+}
+
+// A line's profile across it: a hot core about `core` wide and a glow about `glow` wide, at a
+// distance d (all in the same units).
+float LineProfile(float d, float core, float glow)
+{
+    return std::exp(-(d * d) / (core * core)) + 0.35f * std::exp(-(d * d) / (glow * glow));
 }
 
 void MakeTerrainTexture(Generated* out)
 {
-    // The landscape reads t = height / 512, so heights 0..255 use the lower half of the picture
-    // (t 0 .. 0.5). The upper half mirrors it, so the repeat wrap at t = 0 meets the same colour.
-    const int size = 256;
-    Canvas c(size, size);
-    for (int y = 0; y < size; ++y)
+    // The landscape reads s = x / 512 across the whole map once and t = height / 512, so heights
+    // 0..255 use the lower half of the picture (t 0 .. 0.5). The upper half mirrors it, so the
+    // repeat wrap at t = 0 meets the same colour. Neon grid lines cross it at 32 places along x:
+    // on the land they run over the hills where x stays the same, one on every column of the
+    // landscape's grid (the one at s = 0 is split across the wrap). They are cyan on the low,
+    // magenta ground and magenta on the cyan heights, and thin: where the camera looks along x
+    // a line is drawn out into a band.
+    constexpr int kWork = 1024;
+    constexpr int kLinesAlongX = 32;
+    Canvas c(kWork, kWork);
+    for (int y = 0; y < kWork; ++y)
     {
-        const float t = 1.0f - (y + 0.5f) / size;
+        const float t = 1.0f - (y + 0.5f) / kWork;
         const float f = (t <= 0.5f ? t : 1.0f - t) * 2.0f;
-        for (int x = 0; x < size; ++x)
+        const Rgb base = LandColour(f);
+        const float high = std::clamp((f - 0.5f) / 0.25f, 0.0f, 1.0f);
+        const Rgb line = Mix(Mix(palette::kCyan, palette::kMagenta, high * high * (3.0f - 2.0f * high)), palette::kWhite, 0.35f);
+        for (int x = 0; x < kWork; ++x)
         {
-            const float v = FractalNoise(x * 0.06f, f * 12.0f, 61, 4, 0.5f, 0);
-            c.Set(x, y, LandBand(f, v));
+            const float across = (x + 0.5f) / kWork * kLinesAlongX;
+            const float grid = LineProfile((across - std::round(across)) * (static_cast<float>(kWork) / kLinesAlongX), 1.6f, 5.0f);
+            c.Set(x, y, Mix(base * 0.9f, line, std::min(1.0f, grid)));
         }
     }
-    EmitPicture(out, "t_terrain_1.jpg", c, size, size);
+    EmitPicture(out, "t_terrain_1.jpg", c, 512, 512);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The show, scene by scene. Layers: CLEAR 0 starts every frame; BACKGROUND 1; star field and
 // balls 2; the 3D scenes 3; particles and stars over them 4-5; KAOS 6; IMAGE 7; BORDER 9, on
-// top whenever it is shown.
+// top whenever it is shown. From the landscape on, CLEAR runs on -3 and BACKGROUND on -2, below
+// LAND on -1: LAND starts unseen below CLEAR and cannot be moved without restarting its flight.
 //
 // Two effects draw with the current colour that earlier drawing left (BORDER and TUNNEL), so in
 // their scenes the effect drawn just before them always sets white: BACKGROUND, PARTY, a KAOS
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Landscape.h"
 #include "Show.h"
 
 namespace
@@ -154,18 +156,29 @@ void CubeSpiral(ScriptBuilder& s)
 
 void Landscape(ScriptBuilder& s)
 {
-    s.Comment(Bar(40), "The landscape flight, letterboxed, under the neon sunset: its 40 seconds");
+    // LAND's camera spends its first seconds far out on its approach (Landscape.h): it starts
+    // during the spiral on a layer below CLEAR, which clears its picture away, and is shown from
+    // the cut, where CLEAR moves below it with the sunset between them.
+    s.Start(kLandscapeCutBeat - kLandscapeUnseenBeats, "LAND", -1);
+    s.Comment(Bar(40), "The landscape flight, letterboxed, under the neon sunset");
     s.Stop(Bar(40), "SPIRAL");
     s.Stop(Bar(40), "STARFIELD");
+    s.Start(Bar(40), "CLEAR", -3);
     s.Int(Bar(40), "CLEAR", "SCISSOR", 1);
     s.Int(Bar(40), "BACKGROUND", "BGIMAGE", 0);
-    s.Start(Bar(40), "BACKGROUND", 1);
-    s.Start(Bar(40), "LAND", 3);
-    // From about 17 s on the camera has flown away from the land and looks into the sky:
-    // stars come out, then the greetings.
-    s.Int(Bar(50), "STARFIELD", "RESET", 1);
-    s.Start(Bar(50), "STARFIELD", 4);
-    s.Comment(Bar(52), "Greetings over the flight");
+    s.Start(Bar(40), "BACKGROUND", -2);
+    // When the flight leaves the land, the space helix climbs out of the sunset into the
+    // stars. It makes way for the greetings, which need a quiet ground to be read: sparks
+    // rise along the sides instead.
+    const double afterLand = kLandscapeCutBeat + kLandscapeShownBeats;
+    s.Comment(afterLand, "Into the night: the space helix and the stars over the sunset");
+    s.Stop(afterLand, "LAND");
+    s.Start(afterLand, "SPACE", 3);
+    s.Int(afterLand, "STARFIELD", "RESET", 1);
+    s.Start(afterLand, "STARFIELD", 4);
+    s.Comment(Bar(52), "Greetings over the sunset, sparks at the sides");
+    s.Stop(Bar(52), "SPACE");
+    s.Start(Bar(52), "PARTY", 5);
     s.Int(Bar(52), "IMAGE", "GREETZ1", 1);
     s.Start(Bar(52), "IMAGE", 7);
     s.Int(Bar(58), "IMAGE", "GREETZ2", 1);
@@ -175,7 +188,7 @@ void Tunnel(ScriptBuilder& s)
 {
     s.Comment(Bar(64), "Into the tunnel, stars streaming past");
     s.Stop(Bar(64), "IMAGE");
-    s.Stop(Bar(64), "LAND");
+    s.Stop(Bar(64), "PARTY");
     s.Stop(Bar(64), "BACKGROUND");
     s.Int(Bar(64), "CLEAR", "SCISSOR", 0);
     s.Start(Bar(64), "TUNNEL", 3);
