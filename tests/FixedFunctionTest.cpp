@@ -262,6 +262,29 @@ TEST_F(FixedFunction, DisplayListsReplayTheirStateChanges)
     glDisable(GL_BLEND);
 }
 
+TEST_F(FixedFunction, NamesOfDeletedListsAreNotHandedOutAgain)
+{
+    // The effects keep their list names across End and Prepare: a stale name must call
+    // nothing, not the list compiled after it.
+    const GLuint first = glGenLists(1);
+    glNewList(first, GL_COMPILE);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glEndList();
+    glDeleteLists(first, 1);
+    const GLuint second = glGenLists(1);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(glIsList(second));
+    EXPECT_FALSE(glIsList(first));
+    // A name glNewList took without glGenLists is in use too.
+    glNewList(second + 10, GL_COMPILE);
+    glEndList();
+    const GLuint third = glGenLists(2);
+    EXPECT_GT(third, second + 10);
+    glDeleteLists(second, 1);
+    glDeleteLists(second + 10, 1);
+    glDeleteLists(third, 2);
+}
+
 TEST_F(FixedFunction, ListVerticesTakeUnsetAttributesFromTheCurrentValues)
 {
     // The unit cube's kind of list: normals and vertices, no colour.

@@ -69,6 +69,7 @@ void Layer::Reset(int viewportWidth, int viewportHeight)
     inBegin = false;
     vertices.clear();
     lists.clear();
+    nextListName = 1;
     compiling.reset();
     compilingName = 0;
     executingDepth = 0;
