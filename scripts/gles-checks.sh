@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The fixed-function layer (ZARNOVELT_GLES) against Mesa's own fixed-function pipeline:
-#   1. the ES build in build-gles/ (the demo and the layer's tests over an OpenGL ES 3 context)
-#      and its tests (CTest);
+#   1. the ES build in build-gles/ (the demo and its tests over an OpenGL ES 3 context) and
+#      its tests (CTest): every test that draws, but those tests/CMakeLists.txt leaves out for
+#      what OpenGL ES cannot read back;
 #   2. every effect at 160x120, 10 fps, through a generated script that runs each effect with
 #      each of its script parameters (CLEAR under every other effect), drawn by both builds;
 #   3. the whole show at 320x240, one frame every two seconds, drawn by both builds;
@@ -40,10 +41,10 @@ work="$build/checks"
 
 # 1. The ES build and its tests.
 cmake -S "$root" -B "$build" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
-cmake --build "$build" -j2 --target zarnovelt FixedFunctionTest
+cmake --build "$build" -j2
 gles="$build/zarnovelt"
 step "built build-gles"
-(cd "$build" && ctest --output-on-failure -R '^FixedFunction\.' -j2)
+(cd "$build" && ctest --output-on-failure -j2)
 step "ES build's tests passed"
 rm -rf "$work"
 mkdir -p "$work"
