@@ -6,7 +6,9 @@
 #   2. every effect at 160x120, 10 fps, through a generated script that runs each effect with
 #      each of its script parameters (CLEAR under every other effect), drawn by both builds;
 #   3. the whole show at 320x240, one frame every two seconds, drawn by both builds;
-#   4. --version names the layer.
+#   4. --version names the layer;
+#   5. the benchmark's table of the two builds' frame times (zarnovelt_bench --gles) still
+#      measures, in its quick form (scripts/bench.sh runs it in full).
 # Both builds read the same data (build/data) and their frames are compared with framediff.
 # Needs the normal build in build/ (scripts/test.sh makes it). Work files go to build-gles/checks/.
 #
@@ -33,14 +35,15 @@ step() {
 normal="$root/build/zarnovelt"
 framediff="$root/build/framediff"
 data="$root/build/data"
-for tool in "$normal" "$framediff" "$data/demoflow.txt"; do
+bench="$root/build/zarnovelt_bench"
+for tool in "$normal" "$framediff" "$bench" "$data/demoflow.txt"; do
   [ -e "$tool" ] || { echo "gles-checks: $tool is missing; run scripts/test.sh first" >&2; exit 1; }
 done
 build="$root/build-gles"
 work="$build/checks"
 
 # 1. The ES build and its tests.
-cmake -S "$root" -B "$build" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
+cmake -S "$root" -B "$build" -G Ninja -DZARNOVELT_GLES=ON -DZARNOVELT_TESTS=ON > /dev/null
 cmake --build "$build" -j2
 gles="$build/zarnovelt"
 step "built build-gles"
@@ -110,3 +113,9 @@ step "the whole show at 320x240, one frame every two seconds"
 "$normal" --version | grep -q "the driver's OpenGL 1.1" ||
   { echo "gles-checks: --version of the normal build does not name its GL" >&2; exit 1; }
 step "--version names the GL of each build"
+
+# 5. The benchmark's table of the two builds, quick.
+"$bench" --quick --sections gles --gles "$gles" --out "$work/bench-gles.md" > /dev/null
+grep -q '^| 160×120 | 30 |' "$work/bench-gles.md" ||
+  { cat "$work/bench-gles.md"; echo "gles-checks: the benchmark's ES table has no row" >&2; exit 1; }
+step "the benchmark's table of the two builds measures"
