@@ -314,6 +314,36 @@ TEST_F(FixedFunction, ListVerticesTakeUnsetAttributesFromTheCurrentValues)
     glDeleteLists(list, 1);
 }
 
+TEST_F(FixedFunction, AlphaTestTakesAReferenceChangedBetweenDraws)
+{
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(0.0f, 1.0f, 0.0f, 0.6f);
+    FillView();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 16).g, 255, 1) << "alpha 0.6 passes GL_GREATER 0.5";
+    // The same test with another reference: alpha 0.6 no longer passes.
+    glAlphaFunc(GL_GREATER, 0.7f);
+    glColor4f(1.0f, 0.0f, 0.0f, 0.6f);
+    FillView();
+    const Rgba pixel = GlTestContext::Pixel(16, 16);
+    EXPECT_NEAR(pixel.r, 0, 1) << "alpha 0.6 fails GL_GREATER 0.7";
+    EXPECT_NEAR(pixel.g, 255, 1);
+    glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+}
+
+TEST_F(FixedFunction, ColorMaterialTakesOnlyItsEnums)
+{
+    glColorMaterial(GL_FRONT, GL_DIFFUSE);
+    glColorMaterial(GL_TEXTURE_2D, GL_DIFFUSE);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+    glColorMaterial(GL_FRONT, GL_SHININESS);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+    EXPECT_EQ(Int(GL_COLOR_MATERIAL_FACE), GL_FRONT);
+    EXPECT_EQ(Int(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
 TEST_F(FixedFunction, IncompleteTextureLeavesItsUnitOff)
 {
     // A texture without an image: OpenGL 1.1 draws as though texturing were off.
