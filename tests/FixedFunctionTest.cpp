@@ -344,6 +344,36 @@ TEST_F(FixedFunction, ColorMaterialTakesOnlyItsEnums)
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
 }
 
+TEST_F(FixedFunction, FacingOfATriangleReachingBehindTheEye)
+{
+    // A floor triangle below the eye that runs from 3 units ahead to 3 behind, its corners
+    // anticlockwise seen from above: the part in view faces the eye.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1.0, 1.0, -1.0, 1.0, 1.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    auto floor = [] {
+        glBegin(GL_TRIANGLES);
+        glVertex3f(-1.0f, -1.0f, -3.0f);
+        glVertex3f(0.0f, -1.0f, 3.0f);
+        glVertex3f(1.0f, -1.0f, -3.0f);
+        glEnd();
+    };
+    // Pixel (16, 5) lies inside the part in view, away from its edges.
+    floor();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 5).g, 255, 1) << "the triangle covers the pixel";
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Front faces as outlines, back faces filled: the inside stays empty.
+    glPolygonMode(GL_FRONT, GL_LINE);
+    floor();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 5).g, 0, 1) << "filled as though it faced away";
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 TEST_F(FixedFunction, IncompleteTextureLeavesItsUnitOff)
 {
     // A texture without an image: OpenGL 1.1 draws as though texturing were off.
