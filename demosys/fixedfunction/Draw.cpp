@@ -867,8 +867,11 @@ size_t Stream(Layer& l, const void* data, size_t bytes)
     EsFunctions& es = Es();
     if (l.streamOffset + bytes > l.streamSize)
     {
-        // A fresh store: draws still reading the old one keep it.
-        l.streamSize = std::max<size_t>(l.streamSize, std::max<size_t>(bytes, 4u << 20));
+        // A fresh store: draws still reading the old one keep it. The driver allocates each
+        // store anew, so its size is what the process's memory wanders by between two of them:
+        // 1 MiB (TUNNEL's frame fills it one and a half times; 4 MiB made the resident size of
+        // a restart soak swing by 5 MB).
+        l.streamSize = std::max<size_t>(l.streamSize, std::max<size_t>(bytes, 1u << 20));
         es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(l.streamSize), nullptr, GL_STREAM_DRAW);
         l.streamOffset = 0;
     }
