@@ -8,7 +8,9 @@
 #   3. the whole show at 320x240, one frame every two seconds, drawn by both builds;
 #   4. --version names the layer;
 #   5. the benchmark's table of the two builds' frame times (zarnovelt_bench --gles) still
-#      measures, in its quick form (scripts/bench.sh runs it in full).
+#      measures, in its quick form (scripts/bench.sh runs it in full);
+#   6. the window on a virtual display: the start-up dialog, the show, the F1 overlay and F11
+#      there and back, where Dear ImGui draws with its OpenGL ES backend beside the layer.
 # Both builds read the same data (build/data) and their frames are compared with framediff.
 # Needs the normal build in build/ (scripts/test.sh makes it). Work files go to build-gles/checks/.
 #
@@ -119,3 +121,54 @@ step "--version names the GL of each build"
 grep -q '^| 160×120 | 30 |' "$work/bench-gles.md" ||
   { cat "$work/bench-gles.md"; echo "gles-checks: the benchmark's ES table has no row" >&2; exit 1; }
 step "the benchmark's table of the two builds measures"
+
+# 6. The window. The dialog presses Start by itself; --check-gl names any GL error, so the only
+# message is the dialog's; a screenshot with the overlay on must show the picture.
+window_driver="$work/window-driver.sh"
+cat > "$window_driver" <<'EOF_DRIVER'
+#!/usr/bin/env bash
+# Runs inside xvfb-run: $1 the demo, $2 the data, $3 the output folder.
+set -u
+demo="$1" data="$2" out="$3"
+SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=30 \
+  "$demo" --data "$data" --size 320x240 --check-gl --start 0:20 > "$out/window.stdout" 2> "$out/window.stderr" &
+pid=$!
+window=""
+for _ in $(seq 1 300); do
+  window="$(xdotool search --name '^Zarnovelt$' 2> /dev/null | head -n 1)" || true
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "no window appeared" >> "$out/window.stderr"
+  kill "$pid" 2> /dev/null
+  wait "$pid"
+  exit 1
+fi
+press() {
+  xdotool windowfocus --sync "$window" 2> /dev/null || true
+  xdotool key --window "$window" "$1"
+  sleep "$2"
+}
+sleep 4
+press F1 2
+eval "$(xdotool getwindowgeometry --shell "$window")"
+ffmpeg -loglevel error -y -f x11grab -video_size "${WIDTH}x${HEIGHT}" -i "$DISPLAY+$X,$Y" -frames:v 1 \
+  "$out/window-overlay.png"
+press F11 2; press F11 2; press Escape 0
+wait "$pid"
+EOF_DRIVER
+chmod +x "$window_driver"
+status=0
+xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$gles" "$data" "$work" || status=$?
+grep -v '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' "$work/window.stderr" > "$work/window.messages" || true
+brightness="$(ffmpeg -loglevel error -i "$work/window-overlay.png" \
+  -vf signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=- -f null - 2> /dev/null |
+  sed -n 's/.*YAVG=\([0-9.]*\).*/\1/p' | head -n 1)"
+if [ "$status" -ne 0 ] || [ -s "$work/window.messages" ] || ! awk -v y="${brightness:-0}" 'BEGIN { exit !(y > 20) }'; then
+  echo "gles-checks: the window failed (exit status $status, screenshot brightness ${brightness:-none}); its messages:" >&2
+  head -n 40 "$work/window.stderr" >&2
+  exit 1
+fi
+step "the window: dialog, show, overlay, fullscreen and back, no GL error (screenshot brightness $brightness)"
