@@ -17,8 +17,8 @@
 //      readback    a plain glReadPixels against the pixel-buffer ring
 //  11. compare     an earlier build beside this one, the same runs interleaved
 //  12. gles        the ES build (the fixed-function layer over OpenGL ES 3) against this one
-//                  over the whole show at each size, the runs interleaved: the ratio of their
-//                  frame times and where the time goes
+//                  over the whole show at each size, the two taking turns every ten seconds of
+//                  the show: the ratio of their frame times and where the time goes
 //  13. main
 //
 // The discipline: warm-up before measuring, repetitions, medians and 99th percentiles, and
@@ -93,8 +93,9 @@ struct BenchOptions
     int64_t shareFrames = 240;
     int threadRepetitions = 2;
     int compareRepetitions = 3;
-    int glesRepetitions = 2;          // whole-show runs of each build at each size
+    int glesRepetitions = 2;          // passes of each build over the whole show at each size
     int glesFps = 10;                 // the show's frames every second of demo time in those runs
+    int glesStretchSeconds = 10;      // each run draws this much of the show, the builds in turn
     int64_t threadShowFrames = 600;
     int64_t threadCaptureFrames = 240;
     int64_t tunnelStartMs = 110000;   // the tunnel: the hardest stretch for the video encoder
@@ -1069,7 +1070,11 @@ void EsBuild(Report& report)
     }
     const int runs = g_options.quick ? 1 : g_options.glesRepetitions;
     const std::string fps = std::to_string(g_options.glesFps);
-    Table ratios({"size", "frames a run", "fixed-function build: mean ms", "p50 ms", "p99 ms", "ES build: mean ms",
+    // The show in stretches, each drawn by one build and then the other (the order alternating),
+    // so that other load on the machine, which comes and goes within a minute, hits both alike.
+    const int64_t stretchFrames = g_options.quick ? 30 : int64_t{g_options.glesStretchSeconds} * g_options.glesFps;
+    const int64_t stretchMs = g_options.quick ? 0 : int64_t{g_options.glesStretchSeconds} * 1000;
+    Table ratios({"size", "frames a pass", "fixed-function build: mean ms", "p50 ms", "p99 ms", "ES build: mean ms",
                   "p50 ms", "p99 ms", "ES / fixed-function, mean", "p50", "goal: at most 1.3"});
     Table split({"size", "build", "effects and GL calls, ms a frame", "rasterising (glFinish), ms a frame",
                  "library, ms a frame", "effects %", "driver %"});
@@ -1078,34 +1083,41 @@ void EsBuild(Report& report)
     {
         FrameTimes times[2];
         const std::string paths[2] = {normal, es};
-        // Interleaved, the order alternating from run to run, so that other load on the
-        // machine hits both builds alike.
+        int turn = 0;
         for (int r = 0; r < runs; ++r)
-            for (int k = 0; k < 2; ++k)
+        {
+            Progress("the whole show at " + size.Label() + " in both builds, pass " + std::to_string(r + 1));
+            for (int64_t startMs = 0;; startMs += stretchMs)
             {
-                const int b = r % 2 == 0 ? k : 1 - k;
-                Progress("the whole show at " + size.Label() + ", " + (b == 0 ? "fixed-function" : "ES") + " build, run " +
-                         std::to_string(r + 1));
-                std::vector<std::string> arguments = {"--size", size.Arg(), "--fps", fps};
-                if (g_options.quick)
-                    arguments.insert(arguments.end(), {"--frames", "30"});
-                Profile profile;
-                if (!ProfiledRun(paths[b], arguments, &profile))
-                    continue;
-                if (profile.frames.empty())
+                bool ended = g_options.quick;
+                for (int k = 0; k < 2; ++k)
                 {
-                    Failure("no frames in the profile of " + paths[b] + " at " + size.Arg(), {});
-                    continue;
+                    const int b = turn % 2 == 0 ? k : 1 - k;
+                    const std::vector<std::string> arguments = {"--size", size.Arg(), "--fps", fps, "--start",
+                                                                std::to_string(startMs), "--frames",
+                                                                std::to_string(stretchFrames)};
+                    Profile profile;
+                    if (!ProfiledRun(paths[b], arguments, &profile) || profile.frames.empty())
+                    {
+                        ended = true;
+                        continue;
+                    }
+                    // A stretch shorter than asked for is the end of the show.
+                    ended = ended || static_cast<int64_t>(profile.frames.size()) < stretchFrames;
+                    times[b].frames.insert(times[b].frames.end(), profile.frames.begin(), profile.frames.end());
+                    times[b].runs.push_back(std::move(profile));
                 }
-                times[b].frames.insert(times[b].frames.end(), profile.frames.begin(), profile.frames.end());
-                times[b].runs.push_back(std::move(profile));
+                ++turn;
+                if (ended)
+                    break;
             }
+        }
         if (times[0].frames.empty() || times[1].frames.empty())
             continue;
         const double means[2] = {times[0].MeanMs(), times[1].MeanMs()};
         const double medians[2] = {Median(times[0].Times()), Median(times[1].Times())};
         const double ratio = means[0] > 0.0 ? means[1] / means[0] : 0.0;
-        ratios.Row({size.Label(), std::to_string(times[1].frames.size() / times[1].runs.size()), Fixed(means[0], 2),
+        ratios.Row({size.Label(), std::to_string(times[1].frames.size() / runs), Fixed(means[0], 2),
                     Fixed(medians[0], 2), Fixed(P99(times[0].Times()), 2), Fixed(means[1], 2), Fixed(medians[1], 2),
                     Fixed(P99(times[1].Times()), 2), Fixed(ratio, 2),
                     medians[0] > 0.0 ? Fixed(medians[1] / medians[0], 2) : "-", ratio <= 1.3 ? "met" : "not met"});
@@ -1138,8 +1150,10 @@ void EsBuild(Report& report)
     report.Text("The whole show, headless, " + fps + " frames a second of show time (every frame ended with glFinish, "
                 "ZARNOVELT_PROFILE), drawn by " + normal + " (" + normalGl + ") and by " + es + " (" + esGl +
                 "), both with the data in " + g_options.data + "; " + std::to_string(runs) +
-                " run(s) of each at each size, interleaved. Mean: the summed frame times over the frames, the "
-                "show's cost a frame.");
+                " pass(es) of each build at each size, the two taking turns every " +
+                std::to_string(g_options.glesStretchSeconds) +
+                " s of the show (--start, --frames). Mean: the summed frame times over the frames, the show's cost "
+                "a frame.");
     report.Add(ratios);
     report.Text("Where the time goes: the effects' bucket holds the effects' code and what the GL calls they make "
                 "cost on the CPU (the layer's state tracking, vertex streaming and program choice in the ES "
@@ -1304,6 +1318,9 @@ int main(int argc, char** argv)
         }
     }
     options.data = std::filesystem::absolute(options.data).string();
+    // The report is written after the run, from the data directory.
+    if (!options.out.empty())
+        options.out = std::filesystem::absolute(options.out).string();
     options.binary = std::filesystem::absolute(options.binary).string();
     if (!options.compare.empty())
     {
