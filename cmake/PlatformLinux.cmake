@@ -1,6 +1,6 @@
 # Linux: an SDL2 window, EGL for headless runs, the system's codecs (libjpeg, libpng,
 # libvorbisfile, libopenmpt) and Dear ImGui for the start-up dialog and overlay.
-set(ZARNOVELT_OTHER_PLATFORMS "/win32/")
+set(ZARNOVELT_OTHER_PLATFORMS "/(win32|stb|web)/")
 
 find_package(PkgConfig REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)

@@ -1,8 +1,9 @@
 # Windows, cross-built with mingw-w64 (cmake/toolchains, scripts/build-windows.sh): a Win32
 # window with a WGL context, winmm sound and a native start-up dialog (platform/win32); JPEG
-# through stb_image, Ogg Vorbis through stb_vorbis, PNG through zlib (codecs/win32, audio/win32).
-# Everything is linked statically, so the executable imports system DLLs only.
-set(ZARNOVELT_OTHER_PLATFORMS "/(linux|posix|sdl|egl)/")
+# through stb_image, Ogg Vorbis through stb_vorbis (codecs/stb, audio/stb, shared with the
+# browser build), PNG through zlib (codecs/win32). Everything is linked statically, so the
+# executable imports system DLLs only.
+set(ZARNOVELT_OTHER_PLATFORMS "/(linux|posix|sdl|egl|web)/")
 # The executable's resources (shell/Resources.rc.in) go through windres.
 enable_language(RC)
 
@@ -13,8 +14,11 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_compile_definitions(_USE_MATH_DEFINES)
 # Single-precision arithmetic must round as on Linux (SSE): x87 excess precision would change
 # the steps of the fades.
+# Windows calls back (window procedures, timers, waveOut, threads) with the stack aligned to 4
+# bytes only: every function that keeps SSE values on the stack realigns it. Debian's i686
+# mingw-w64 does so by default with SSE on; said here so it stays so.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
-  add_compile_options(-msse2 -mfpmath=sse)
+  add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
 endif()
 add_link_options(-static -static-libgcc -static-libstdc++)
 # wglGetProcAddress hands back a generic PROC that every caller casts to the entry point's type.
@@ -38,5 +42,7 @@ set(ZARNOVELT_PLATFORM_LIBRARIES zarnovelt_stb ZLIB::ZLIB Threads::Threads winmm
 
 # The test files (tests/<Name>Test.cpp) the Windows build has: those that need no window (the
 # readers, the codecs, the timeline parser, the clocks; the shell's start-up record is
-# ShellTest). The few reader cases that upload a texture draw in the headless context.
-set(ZARNOVELT_WINDOWS_TESTS "Timeline|ImageCodec|Playback|Dib|Ms3dModel|SoundtrackFile")
+# ShellTest), and the window's pointer and screen saver (Presentation), which open a window on
+# the desktop there is. The few reader cases that upload a texture draw in the headless context.
+# Windows' own tests are in tests/win32 (DPI scaling).
+set(ZARNOVELT_WINDOWS_TESTS "Timeline|ImageCodec|Playback|Dib|Ms3dModel|SoundtrackFile|Presentation")

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/AudioClock.h"
+#include "audio/ScheduledAudioClock.h"
 #include "capture/Capture.h"
 #include "DemoGL.h"
 #include "api/Library.h"
@@ -194,12 +195,18 @@ protected:
         options.fpsNumerator = 10;
         options.frames = frames;
         Library().options = options;
-        ScopedBackends backends(ScopedBackends::Kind::Null, [keys, beforeFrame](int64_t frame) {
-            if (beforeFrame)
-                beforeFrame(frame);
-            auto found = keys.find(frame);
-            return found != keys.end() ? found->second : BackendEvents{};
-        });
+        ScopedBackends backends(
+            ScopedBackends::Kind::Null,
+            [keys, beforeFrame](int64_t frame) {
+                if (beforeFrame)
+                    beforeFrame(frame);
+                auto found = keys.find(frame);
+                return found != keys.end() ? found->second : BackendEvents{};
+            },
+            m_hearWindow ? ShowPlayingListener([](bool playing) {
+                g_calls.push_back(playing ? "window:playing" : "window:ended");
+            })
+                         : ShowPlayingListener());
         SStartupDat record{};
         return DEMOGL_AppRun(nullptr, &record, "test", false, 0, 0, 1);
     }
@@ -213,6 +220,7 @@ protected:
 
     ScopedTempDir m_dir;
     RecordingEffect m_a{"A"};
+    bool m_hearWindow = false;  // what the show tells the window goes into g_calls too
 };
 
 std::vector<std::string> Without(const std::vector<std::string>& calls, const std::string& prefix)
@@ -234,6 +242,27 @@ TEST_F(Playback, PauseStopsTheClockAndNothingIsDrawnUntilResumed)
     const std::vector<std::string> expected = {"A:Init",      "A:Prepare",   "A:Frame:0",   "A:Frame:100",
                                                "A:Frame:200", "A:Frame:300", "A:Frame:400", "A:End"};
     EXPECT_EQ(g_calls, expected);
+}
+
+// The window holds the screen saver off and hides the pointer over a fullscreen show from before
+// the first frame to after the last, whether the script, Escape or the frame limit ends it.
+TEST_F(Playback, WindowHearsTheShowPlayFromItsFirstFrameToItsLast)
+{
+    m_hearWindow = true;
+    ASSERT_EQ(Run("0 start A 0\n200 end\n", {}), kAppRunOk);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"A:Init", "window:playing", "A:Prepare", "A:Frame:0", "A:Frame:100",
+                                                 "window:ended", "A:End"}));
+
+    // Escape before frame 1, then the frame limit after frame 0.
+    const std::vector<std::string> oneFrame = {"window:playing", "A:Prepare", "A:Frame:0", "window:ended", "A:End"};
+    DEMOGL_AppEnd();
+    g_calls.clear();
+    ASSERT_EQ(Run("0 start A 0\n500 end\n", {{1, Key(&BackendEvents::escape)}}), kAppRunOk);
+    EXPECT_EQ(Without(g_calls, "A:Init"), oneFrame);
+    DEMOGL_AppEnd();
+    g_calls.clear();
+    ASSERT_EQ(Run("0 start A 0\n500 end\n", {}, 1), kAppRunOk);
+    EXPECT_EQ(Without(g_calls, "A:Init"), oneFrame);
 }
 
 TEST_F(Playback, SeekKeysReplayTheTimelineAndMoveTheClock)
@@ -428,6 +457,50 @@ TEST(AudioClock, IsMonotonicUnderJitteryCallbacksAndHoldsWhilePaused)
     EXPECT_EQ(clock.Position(now + seconds(2)), held);
     clock.SetPaused(false, now + seconds(2));
     EXPECT_EQ(clock.Position(now + seconds(3)), held); // holds until the device takes samples again
+}
+
+// The browser's clock: chunks scheduled at times of the audio context, the context's time heard.
+// (Times in eighths of a second and 1000 samples a second keep the arithmetic exact.)
+TEST(ScheduledAudioClock, FollowsTheOutputTimeFromTheFirstChunkAndNeverPassesWhatWasQueued)
+{
+    ScheduledAudioClock clock(1000);
+    clock.Reset(5000); // a seek to 5 s
+    // Nothing queued: the clock holds at the seek's target.
+    EXPECT_EQ(clock.Position(3.0), 5000);
+    // Three chunks of 125 back to back from output time 10 s.
+    clock.OnQueued(10.0, 125);
+    clock.OnQueued(10.125, 125);
+    clock.OnQueued(10.25, 125);
+    EXPECT_EQ(clock.Queued(), 375);
+    EXPECT_EQ(clock.Position(9.5), 5000);   // not heard yet
+    EXPECT_EQ(clock.Position(10.0625), 5062);
+    EXPECT_EQ(clock.Position(10.25), 5250);
+    EXPECT_EQ(clock.Position(11.0), 5375);  // never past the last sample queued
+    // An output time that steps back (a coarse timestamp) never moves the position back.
+    EXPECT_EQ(clock.Position(10.25), 5375);
+}
+
+TEST(ScheduledAudioClock, AQueueThatRanDryHoldsWhereTheSoundStoppedAndGoesOnFromTheNextChunk)
+{
+    ScheduledAudioClock clock(1000);
+    clock.Reset(0);
+    clock.OnQueued(1.0, 500);
+    EXPECT_EQ(clock.Position(1.25), 250);
+    // Nobody fed the queue for two seconds (a hidden page): the sound stopped at 500.
+    EXPECT_EQ(clock.Position(3.5), 500);
+    // The next chunk can only start from now on: the clock goes on from the sample it carries.
+    clock.OnQueued(3.625, 125);
+    EXPECT_EQ(clock.Position(3.5), 500);
+    EXPECT_EQ(clock.Position(3.6875), 562);
+    // Back to back again after it: one run of chunks.
+    clock.OnQueued(3.75, 125);
+    EXPECT_EQ(clock.Position(3.8125), 687);
+    // A seek starts over at its target, also backwards.
+    clock.Reset(100);
+    EXPECT_EQ(clock.Position(3.875), 100);
+    EXPECT_EQ(clock.Queued(), 0);
+    clock.OnQueued(4.0, 125);
+    EXPECT_EQ(clock.Position(4.0625), 162);
 }
 
 // ---------------------------------------------------------------------------------------------

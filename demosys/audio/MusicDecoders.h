@@ -1,5 +1,6 @@
 // The decoders behind OpenMusicBytes, one set per platform: audio/linux (libvorbisfile,
-// libopenmpt) and audio/win32 (stb_vorbis; no tracker modules). Internal to demosys/audio.
+// libopenmpt) and audio/stb (stb_vorbis, no tracker modules: Windows and the browser). Internal
+// to demosys/audio.
 #pragma once
 
 #include <cmath>

@@ -1,8 +1,6 @@
 // Capture to a directory of PNG files, and the progress line every capture prints.
 #include "capture/Capture.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -16,15 +14,17 @@
 #include "codecs/ImageCodec.h"
 #include "support/Process.h"
 #include "support/Profiler.h"
+#include "support/Threads.h"
 
 namespace {
 
 // The captured frames' compression, chosen by measurement (zarnovelt_bench --sections png):
 // zlib level 1 with its run-length strategy over the Sub filter writes a frame in less than
 // half the time level 3 with libpng's five-filter search takes, for files 7 to 15 % larger.
-const PngCompression kCaptureCompression = {1, Z_RLE, kPngFilterSub};
+const PngCompression kCaptureCompression = {1, kPngStrategyRle, kPngFilterSub};
 
-// Writes PNG files on worker threads; at most a few frames wait in memory.
+// Writes PNG files on worker threads; at most a few frames wait in memory. Without threads
+// (the browser) each frame is written before Write returns.
 class PngDirectorySink : public FrameSink
 {
 public:
@@ -32,7 +32,7 @@ public:
         : m_directory(std::move(directory)), m_width(width), m_height(height),
           m_maxQueued(FramesToQueue(width, height, 4))
     {
-        const unsigned workers = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+        const unsigned workers = WorkerThreads(std::max(1u, std::min(2u, std::thread::hardware_concurrency())));
         for (unsigned i = 0; i < workers; ++i)
             m_workers.emplace_back([this] { WorkLoop(); });
     }
@@ -45,6 +45,12 @@ public:
 
     bool Write(std::vector<uint8_t>&& bgra) override
     {
+        if (m_workers.empty())
+        {
+            if (!m_failed)
+                WriteFrame(Job{m_nextIndex++, std::move(bgra)});
+            return !m_failed;
+        }
         std::unique_lock<std::mutex> lock(m_mutex);
         {
             const Profiler::Scope wait(Profiler::kEncoderWait);
@@ -93,22 +99,28 @@ private:
                 m_queue.pop_front();
                 m_spaceFree.notify_one();
             }
-            char name[32];
-            std::snprintf(name, sizeof(name), "frame_%06llu.png", static_cast<unsigned long long>(job.index));
-            const std::string path = (std::filesystem::path(m_directory) / name).string();
-            // GL gives the bottom row first; the encoder takes the rows in that order.
-            std::string error;
-            const bool written = WritePngBgraRows(path, m_width, m_height, job.bgra.data(), true,
-                                                  kCaptureCompression, &error);
-            Recycle(std::move(job.bgra));
-            if (!written)
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (!m_failed)
-                    m_error = "cannot write " + path + ": " + error;
-                m_failed = true;
-                m_spaceFree.notify_all();
-            }
+            WriteFrame(std::move(job));
+        }
+    }
+
+    // Writes one frame's file; a failure is kept for Write and Finish to report.
+    void WriteFrame(Job job)
+    {
+        char name[32];
+        std::snprintf(name, sizeof(name), "frame_%06llu.png", static_cast<unsigned long long>(job.index));
+        const std::string path = (std::filesystem::path(m_directory) / name).string();
+        // GL gives the bottom row first; the encoder takes the rows in that order.
+        std::string error;
+        const bool written =
+            WritePngBgraRows(path, m_width, m_height, job.bgra.data(), true, kCaptureCompression, &error);
+        Recycle(std::move(job.bgra));
+        if (!written)
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_failed)
+                m_error = "cannot write " + path + ": " + error;
+            m_failed = true;
+            m_spaceFree.notify_all();
         }
     }
 

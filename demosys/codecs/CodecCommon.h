@@ -20,7 +20,7 @@ inline bool CodecFail(std::string* error, const std::string& reason)
     return false;
 }
 
-// The platform's JPEG decoder (codecs/linux: libjpeg, codecs/win32: stb_image), called by
-// DecodeJpeg once it has checked that there are bytes and a picture to fill, and emptied the
-// picture. Its own limits (the length the library takes) and refusals are its own.
+// The platform's JPEG decoder (codecs/linux: libjpeg; codecs/stb: stb_image, on Windows and in
+// the browser), called by DecodeJpeg once it has checked that there are bytes and a picture to
+// fill, and emptied the picture. Its own limits (the length the library takes) and refusals are its own.
 bool DecodeJpegWithPlatformLibrary(const uint8_t* bytes, size_t size, DecodedImage* image, std::string* error);

@@ -1,5 +1,7 @@
-// Image codecs: TGA decoding (our own reader) and the PNG writer's plain form. JPEG decoding and PNG writing and reading are the platform's (codecs/linux: libjpeg and
-// libpng; codecs/win32: stb_image and zlib) behind the same functions of ImageCodec.h.
+// Image codecs: TGA decoding (our own reader) and the PNG writer's plain form. JPEG decoding and
+// PNG writing and reading are the platform's behind the same functions of ImageCodec.h:
+// codecs/linux: libjpeg and libpng; Windows: stb_image (codecs/stb) and our writer over zlib
+// (codecs/win32); the browser: stb_image (codecs/stb) and stb_image_write (codecs/web).
 //
 // Sections:
 //   TGA                   our own reader: header, colour map, raw and RLE pixel data

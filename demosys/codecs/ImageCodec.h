@@ -53,6 +53,9 @@ constexpr int kPngFilterSub = 0x10;
 constexpr int kPngFilterUp = 0x20;
 constexpr int kPngFilterAverage = 0x40;
 constexpr int kPngFilterPaeth = 0x80;
+// zlib's Z_RLE, named here so that code choosing it needs no zlib header (the browser build has
+// no zlib; its encoder ignores the strategy).
+constexpr int kPngStrategyRle = 3;
 struct PngCompression
 {
     int level = 3;

@@ -54,6 +54,13 @@ struct BackendEvents
     void Merge(const BackendEvents& more);
 };
 
+// What the window has asked of the machine for the person watching, as the system reports it.
+struct PresentationState
+{
+    bool pointerHidden = false;     // no mouse pointer over the window
+    bool screenSaverHeld = false;   // the screen saver and display sleep are held off
+};
+
 class Backend
 {
 public:
@@ -87,6 +94,16 @@ public:
 
     // True while the window is fullscreen.
     virtual bool IsFullscreen() const { return false; }
+
+    // Tells the window that the show has started playing (after the start-up dialog and loading)
+    // or has ended. While it plays, the screen saver and display sleep are held off and the
+    // mouse pointer is hidden over a fullscreen show; a window, a message box and the end of the
+    // show give the pointer back, the end of the show (or Close) the screen saver. Window only.
+    virtual void SetShowPlaying(bool playing) { (void)playing; }
+
+    // The pointer's and the screen saver's state, read back from the system where it tells
+    // (what the tests check after F11 or the show's end).
+    virtual PresentationState Presentation() const { return {}; }
 
     // Applies new window settings after the start-up dialog: the window's size (kept within the
     // display), fullscreen and the swap interval. Window only.

@@ -1,6 +1,8 @@
 #include "platform/BackendChoice.h"
 
-#ifdef _WIN32
+#if defined(__EMSCRIPTEN__)
+#include "platform/web/WebBackend.h"
+#elif defined(_WIN32)
 #include "platform/win32/Win32Backend.h"
 #else
 #include "platform/egl/EglBackend.h"
@@ -17,7 +19,9 @@ struct PlatformBackends
 };
 
 // The one line a platform adds.
-#ifdef _WIN32
+#if defined(__EMSCRIPTEN__)
+const PlatformBackends kPlatform = {CreateWebWindowBackend, CreateWebHeadlessBackend, WebWindowAvailable};
+#elif defined(_WIN32)
 const PlatformBackends kPlatform = {CreateWin32WindowBackend, CreateWin32HeadlessBackend, Win32WindowAvailable};
 #else
 const PlatformBackends kPlatform = {CreateSdlBackend, CreateEglBackend, SdlDisplayAvailable};

@@ -281,6 +281,7 @@ int ShowLoop::Play()
     }
 
     m_clock->Start();
+    m_parts.backend->SetShowPlaying(true);
     for (int64_t frameIndex = 0; m_settings.frameLimit < 0 || frameIndex < m_settings.frameLimit; ++frameIndex)
     {
         Profiler::BeginFrame(frameIndex);
@@ -327,6 +328,7 @@ int ShowLoop::Play()
 
 int ShowLoop::Finish()
 {
+    m_parts.backend->SetShowPlaying(false);
     if (m_parts.sink != nullptr && m_parts.target != nullptr)
     {
         while (!m_writeFailed && m_readback->Drain(&m_frame))

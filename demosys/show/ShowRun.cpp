@@ -18,6 +18,7 @@
 #include "show/ShowLoop.h"
 #include "support/Profiler.h"
 #include "support/Report.h"
+#include "support/Threads.h"
 #include "show/DialogSettings.h"
 #include "ui/LoadingBar.h"
 
@@ -117,8 +118,9 @@ bool ShowRun::OpenBackend(const BackendConfig& config, bool wantWindow, std::str
         // rasterizer) and before the decoding threads start, since it changes the environment.
         ChooseRasterizerThreads();
         // Opening the context keeps one core busy and the others idle: the textures the effects
-        // will load are decoded meanwhile (TexturePredecoder.h).
-        m_predecoder.Start(".", std::max(1u, std::thread::hardware_concurrency()));
+        // will load are decoded meanwhile (TexturePredecoder.h); without threads each is decoded
+        // when its effect loads it.
+        m_predecoder.Start(".", WorkerThreads(std::max(1u, std::thread::hardware_concurrency())));
         m_library.textures.SetPredecoder(&m_predecoder);
     }
     std::string windowError = "no window backend";

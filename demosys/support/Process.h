@@ -1,6 +1,7 @@
 // What the library asks of the operating system besides a window: the process's start (its
 // arguments, its instance handle), its memory, its environment, its standard error.
-// One implementation per platform: platform/posix/PosixProcess.cpp, platform/win32/Win32Process.cpp.
+// One implementation per platform: platform/posix/PosixProcess.cpp, platform/win32/Win32Process.cpp,
+// platform/web/WebProcess.cpp.
 // It sits in support/ because everything may ask it, the profiler included.
 #pragma once
 

@@ -2,9 +2,16 @@
 
 #include "platform/null/NullBackend.h"
 
-ScriptedBackend::ScriptedBackend(std::unique_ptr<Backend> inner, ScriptedEvents events)
-    : m_inner(std::move(inner)), m_events(std::move(events))
+ScriptedBackend::ScriptedBackend(std::unique_ptr<Backend> inner, ScriptedEvents events, ShowPlayingListener listener)
+    : m_inner(std::move(inner)), m_events(std::move(events)), m_listener(std::move(listener))
 {
+}
+
+void ScriptedBackend::SetShowPlaying(bool playing)
+{
+    m_inner->SetShowPlaying(playing);
+    if (m_listener)
+        m_listener(playing);
 }
 
 BackendEvents ScriptedBackend::PollEvents()
@@ -16,14 +23,14 @@ BackendEvents ScriptedBackend::PollEvents()
     return events;
 }
 
-ScopedBackends::ScopedBackends(Kind kind, ScriptedEvents events)
+ScopedBackends::ScopedBackends(Kind kind, ScriptedEvents events, ShowPlayingListener listener)
 {
-    SetBackendFactory([kind, events](BackendRole) -> std::unique_ptr<Backend> {
+    SetBackendFactory([kind, events, listener](BackendRole) -> std::unique_ptr<Backend> {
         std::unique_ptr<Backend> inner =
             kind == Kind::Null ? CreateNullBackend() : CreatePlatformBackend(BackendRole::Headless);
-        if (!events)
+        if (!events && !listener)
             return inner;
-        return std::make_unique<ScriptedBackend>(std::move(inner), events);
+        return std::make_unique<ScriptedBackend>(std::move(inner), events, listener);
     });
 }
 

@@ -3,7 +3,7 @@
 //   Kind::Null       no GL at all; the timeline and the effects' calls run
 //   Kind::Headless   the platform's headless GL
 // optionally with window events the test scripts frame by frame (the show polls once a frame,
-// so poll k is frame k).
+// so poll k is frame k), and a listener that hears when the show starts and stops playing.
 #pragma once
 
 #include <cstdint>
@@ -16,11 +16,14 @@
 // What the window "reports" at frame k.
 using ScriptedEvents = std::function<BackendEvents(int64_t frame)>;
 
+// Called with what the show tells the window through SetShowPlaying.
+using ShowPlayingListener = std::function<void(bool playing)>;
+
 // A backend that passes everything to `inner` and adds the scripted events to its own.
 class ScriptedBackend : public Backend
 {
 public:
-    ScriptedBackend(std::unique_ptr<Backend> inner, ScriptedEvents events);
+    ScriptedBackend(std::unique_ptr<Backend> inner, ScriptedEvents events, ShowPlayingListener listener = {});
 
     bool Open(const BackendConfig& config, std::string* error) override { return m_inner->Open(config, error); }
     bool HasGl() const override { return m_inner->HasGl(); }
@@ -32,11 +35,13 @@ public:
         m_inner->Present(framebuffer, width, height);
     }
     HWND Window() const override { return m_inner->Window(); }
+    void SetShowPlaying(bool playing) override;
     void Close() override { m_inner->Close(); }
 
 private:
     std::unique_ptr<Backend> m_inner;
     ScriptedEvents m_events;
+    ShowPlayingListener m_listener;
     int64_t m_polls = 0;
 };
 
@@ -49,7 +54,7 @@ public:
         Headless,
     };
 
-    explicit ScopedBackends(Kind kind, ScriptedEvents events = {});
+    explicit ScopedBackends(Kind kind, ScriptedEvents events = {}, ShowPlayingListener listener = {});
     ~ScopedBackends();
     ScopedBackends(const ScopedBackends&) = delete;
     ScopedBackends& operator=(const ScopedBackends&) = delete;

@@ -7,6 +7,7 @@
 #include "codecs/ImageCodec.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,8 @@
 #include <cstring>
 
 #include "codecs/CodecCommon.h"
+
+static_assert(kPngStrategyRle == Z_RLE, "kPngStrategyRle names zlib's Z_RLE");
 
 namespace {
 

@@ -1,8 +1,7 @@
 // PNG on Windows: written by our own encoder over zlib (8-bit RGB, the row filters and zlib
-// settings of PngCompression), read through stb_image (any PNG -> 8-bit RGBA).
+// settings of PngCompression); read through stb_image (codecs/stb).
 #include "codecs/ImageCodec.h"
 
-#include <stb_image.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,7 +11,8 @@
 #include <cstring>
 
 #include "codecs/CodecCommon.h"
-#include "support/WholeFile.h"
+
+static_assert(kPngStrategyRle == Z_RLE, "kPngStrategyRle names zlib's Z_RLE");
 
 namespace {
 
@@ -194,32 +194,5 @@ bool WritePngBgraRows(const std::string& path, int width, int height, const uint
         std::remove(path.c_str());
         return CodecFail(error, "cannot write " + path + ": " + why);
     }
-    return true;
-}
-
-bool ReadPngRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba, std::string* error)
-{
-    if (width == nullptr || height == nullptr || rgba == nullptr)
-        return CodecFail(error, "nowhere to put the picture");
-    std::vector<uint8_t> bytes;
-    const WholeFileResult read = ReadWholeFile(path, &bytes);
-    if (!read.ok)
-        return CodecFail(error, "cannot open " + path + ": " + read.Reason(kMaxDataFileBytes));
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0)
-        return CodecFail(error, path + " is not a PNG file");
-    int w = 0;
-    int h = 0;
-    int components = 0;
-    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &components, 4);
-    if (pixels == nullptr)
-    {
-        const char* reason = stbi_failure_reason();
-        return CodecFail(error, "cannot read " + path + ": " + (reason != nullptr ? reason : "damaged PNG data"));
-    }
-    rgba->assign(pixels, pixels + static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    stbi_image_free(pixels);
-    *width = w;
-    *height = h;
     return true;
 }

@@ -34,6 +34,9 @@ public:
             return false;
         }
         m_videoInitialised = true;
+        // SDL holds the screen saver off from here by default; the dialog leaves it alone, the
+        // show holds it (SetShowPlaying).
+        SDL_EnableScreenSaver();
 #ifdef ZARNOVELT_GLES
         // OpenGL ES 3 under the fixed-function layer.
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
@@ -133,6 +136,28 @@ public:
         return RunSdlStartupDialog(m_window, m_ui, model, choices);
     }
 
+    void SetShowPlaying(bool playing) override
+    {
+        if (!m_videoInitialised)
+            return;
+        m_showPlaying = playing;
+        if (playing)
+            SDL_DisableScreenSaver();
+        else
+            SDL_EnableScreenSaver();
+        UpdatePointer();
+    }
+
+    PresentationState Presentation() const override
+    {
+        PresentationState state;
+        if (!m_videoInitialised)
+            return state;
+        state.pointerHidden = SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE;
+        state.screenSaverHeld = SDL_IsScreenSaverEnabled() == SDL_FALSE;
+        return state;
+    }
+
     void SetOverlay(std::vector<std::string> lines) override
     {
         m_overlay = std::move(lines);
@@ -214,6 +239,7 @@ public:
         if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
             return;
         m_fullscreen = on;
+        UpdatePointer();
         // Leaving fullscreen, ask for the window's old size and place again: without a window
         // manager the X server keeps the fullscreen geometry, or SDL goes on believing it.
         if (!on && m_windowedWidth > 0 && m_windowedHeight > 0)
@@ -228,6 +254,8 @@ public:
 
     void Close() override
     {
+        if (m_showPlaying)
+            SetShowPlaying(false);
         m_ui.Shutdown();
         m_overlay.clear();
 #ifdef ZARNOVELT_GLES
@@ -246,6 +274,10 @@ public:
     }
 
 private:
+    // The pointer is hidden over a fullscreen show only. SDL hides it over our window alone, so
+    // a person who switches to another program finds it there.
+    void UpdatePointer() { SDL_ShowCursor(m_fullscreen && m_showPlaying ? SDL_DISABLE : SDL_ENABLE); }
+
     // A window larger than the display it opens on is scaled down, keeping its aspect; the
     // picture is rendered at the chosen size anyway and scaled into the window.
     static void FitToDisplay(int displayIndex, int* width, int* height)
@@ -264,6 +296,7 @@ private:
     SDL_GLContext m_context = nullptr;
     bool m_videoInitialised = false;
     bool m_fullscreen = false;
+    bool m_showPlaying = false;
     int m_windowedWidth = 0;    // the window's size before it went fullscreen
     int m_windowedHeight = 0;
     int m_display = 0;

@@ -61,8 +61,13 @@ void SdlUi::ProcessEvent(const SDL_Event& event)
         ImGui_ImplSDL2_ProcessEvent(&event);
 }
 
-void SdlUi::BeginFrame()
+void SdlUi::BeginFrame(bool ownsPointer)
 {
+    ImGuiIO& io = ImGui::GetIO();
+    if (ownsPointer)
+        io.ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
+    else
+        io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
     ImGui_ImplRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
@@ -90,7 +95,7 @@ void SdlUi::DrawOverlay(const std::vector<std::string>& lines)
 {
     if (!m_ready || lines.empty())
         return;
-    BeginFrame();
+    BeginFrame(false);
     ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f), ImGuiCond_Always);
     ImGui::SetNextWindowBgAlpha(0.6f);
     ImGui::Begin("##overlay", nullptr,

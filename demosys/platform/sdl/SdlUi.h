@@ -23,8 +23,10 @@ public:
     // Passes a window event to ImGui.
     void ProcessEvent(const SDL_Event& event);
 
-    // Starts a UI frame; build widgets with ImGui:: calls, then Render.
-    void BeginFrame();
+    // Starts a UI frame; build widgets with ImGui:: calls, then Render. With `ownsPointer` ImGui
+    // shows the pointer and sets its shape (the dialog); without, it leaves the pointer as the
+    // backend set it (the overlay, which takes no input, over a fullscreen show).
+    void BeginFrame(bool ownsPointer = true);
 
     // Draws the frame into the framebuffer bound for drawing, restoring every GL state it
     // changes (attributes, client arrays, matrices, texture binding, current colour).

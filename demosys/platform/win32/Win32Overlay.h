@@ -1,7 +1,7 @@
 // The F1 overlay in the Win32 window: its lines in a fixed-pitch font (wglUseFontBitmaps) on a
-// dark box in the top-left corner, drawn over the presented picture. Every GL state it touches
-// is put back, so the next frame's effects find what the previous ones left. Internal to
-// platform/win32.
+// dark box in the top-left corner, drawn over the presented picture, the text and the box as
+// large on a scaled display as at 100 %. Every GL state it touches is put back, so the next
+// frame's effects find what the previous ones left. Internal to platform/win32.
 #pragma once
 
 #include <windows.h>
@@ -12,17 +12,23 @@
 class Win32Overlay
 {
 public:
-    // Draws into the bound framebuffer of a window of width x height pixels; the context must
-    // be current on `dc`.
-    void Draw(HDC dc, const std::vector<std::string>& lines, int width, int height);
+    // Draws into the bound framebuffer of a window of width x height pixels on a display of
+    // `dpi`; the context must be current on `dc`.
+    void Draw(HDC dc, const std::vector<std::string>& lines, int width, int height, int dpi);
+
+    // The height of a line of text and the width of a character, in pixels, of the font last
+    // drawn with (0 before the first Draw).
+    int LineHeight() const { return m_lineHeight; }
+    int CharacterWidth() const { return m_charWidth; }
 
     // Frees the font's display lists (the context must still be current).
     void Release();
 
 private:
-    bool MakeFont(HDC dc);
+    bool MakeFont(HDC dc, int dpi);
 
     unsigned int m_lists = 0;
+    int m_dpi = 0;              // the DPI the font's lists were made for
     int m_lineHeight = 0;
     int m_charWidth = 0;
     int m_descent = 0;

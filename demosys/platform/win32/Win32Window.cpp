@@ -3,6 +3,17 @@
 // and message boxes. The show is drawn into the offscreen framebuffer at its own size; Present
 // scales it into the window with black bars, so resizing the window or switching fullscreen
 // never changes what the effects see.
+//
+// On a scaled display the window counts real pixels (the process is DPI aware): a window of the
+// chosen size is made as large as it would look at 100 %, fullscreen covers every pixel of the
+// display, and the overlay's text is scaled. While the show plays, the screen saver and display
+// sleep are held off, and over a fullscreen show the pointer is hidden.
+//
+// Alt+Tab away from a fullscreen show: the window is a borderless one covering the display (the
+// display's mode never changes), so switching away only puts another window in front. The show
+// plays on, in time with its music, which goes on playing; the pointer is back over the other
+// programs and over the show until the show is brought back to the front. Minimised, the show
+// is still drawn but not shown, at no more than about 60 frames a second.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -12,6 +23,7 @@
 #include "platform/win32/Win32AudioDevice.h"
 #include "platform/win32/Win32Backend.h"
 #include "platform/win32/Win32Dialog.h"
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Gl.h"
 #include "platform/win32/Win32Overlay.h"
 #include "platform/win32/Win32Text.h"
@@ -38,13 +50,19 @@ BOOL CALLBACK VisitMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     return FALSE;
 }
 
-// The monitor's rectangle (whole, or without the task bar) of display `index`, in the order the
-// system lists them; the primary display when there is no such index.
-RECT DisplayRect(int index, bool workArea)
+// Display `index`, in the order the system lists them; the primary display when there is no
+// such index.
+HMONITOR DisplayMonitor(int index)
 {
     MonitorSearch search{index, 0, nullptr};
     EnumDisplayMonitors(nullptr, nullptr, VisitMonitor, reinterpret_cast<LPARAM>(&search));
-    HMONITOR monitor = search.found != nullptr ? search.found : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    return search.found != nullptr ? search.found : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+// The rectangle (whole, or without the task bar) of display `index`.
+RECT DisplayRect(int index, bool workArea)
+{
+    const HMONITOR monitor = DisplayMonitor(index);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info))
@@ -87,6 +105,7 @@ public:
             return false;
         }
         m_context.window = m_window;
+        m_dpi = WindowDpi(m_window);
         if (!CreateWindowContext(m_window, config, &m_context, error))
         {
             Close();
@@ -123,6 +142,28 @@ public:
         return result.outcome;
     }
 
+    void SetShowPlaying(bool playing) override
+    {
+        if (m_window == nullptr)
+            return;
+        m_showPlaying = playing;
+        // Held for as long as the show plays: no screen saver, no display or system sleep.
+        SetThreadExecutionState(playing ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS);
+        UpdatePointer();
+    }
+
+    PresentationState Presentation() const override
+    {
+        PresentationState state;
+        CURSORINFO cursor{};
+        cursor.cbSize = sizeof cursor;
+        state.pointerHidden = GetCursorInfo(&cursor) && (cursor.flags & CURSOR_SHOWING) == 0;
+        // Asked with no flags, the call changes nothing and answers the state in force.
+        constexpr EXECUTION_STATE held = ES_CONTINUOUS | ES_DISPLAY_REQUIRED;
+        state.screenSaverHeld = (SetThreadExecutionState(0) & held) == held;
+        return state;
+    }
+
     void SetOverlay(std::vector<std::string> lines) override { m_overlayLines = std::move(lines); }
 
     std::unique_ptr<AudioDevice> OpenAudio(std::unique_ptr<MusicStream> stream, std::string* error) override
@@ -134,7 +175,12 @@ public:
     {
         if (!m_personPresent || m_window == nullptr)
             return;
+        // The box needs the pointer, also over a fullscreen show.
+        m_messageUp = true;
+        UpdatePointer();
         MessageBoxW(m_window, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK);
+        m_messageUp = false;
+        UpdatePointer();
     }
 
     bool HasGl() const override { return true; }
@@ -156,13 +202,19 @@ public:
 
     void Present(unsigned int framebuffer, int width, int height) override
     {
+        if (IsIconic(m_window))
+        {
+            // Nothing to show; the show goes on without spinning through frames nobody sees.
+            Sleep(15);
+            return;
+        }
         RECT client{};
         GetClientRect(m_window, &client);
         const int windowWidth = std::max(1, static_cast<int>(client.right - client.left));
         const int windowHeight = std::max(1, static_cast<int>(client.bottom - client.top));
         const WindowPresent present = BlitToWindow(framebuffer, width, height, windowWidth, windowHeight);
         if (!m_overlayLines.empty())
-            m_overlay.Draw(m_context.dc, m_overlayLines, windowWidth, windowHeight);
+            m_overlay.Draw(m_context.dc, m_overlayLines, windowWidth, windowHeight, m_dpi);
         SwapBuffers(m_context.dc);
         FinishWindowPresent(present);
     }
@@ -189,12 +241,15 @@ public:
                          m_windowedRect.bottom - m_windowedRect.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
         }
         m_fullscreen = on;
+        UpdatePointer();
     }
 
     bool IsFullscreen() const override { return m_fullscreen; }
 
     void Close() override
     {
+        if (m_showPlaying)
+            SetShowPlaying(false);
         m_overlayLines.clear();
         if (m_context.rc != nullptr)
             m_overlay.Release();
@@ -209,15 +264,31 @@ public:
     }
 
 private:
-    // The outer rectangle of a window whose inside is width x height (scaled down, keeping its
-    // aspect, when the display's work area is smaller), centred on the display.
+    // The pointer is hidden over a fullscreen show that has the focus and shows no message box.
+    // ShowCursor counts per thread: each change here is undone by the next, and the pointer over
+    // other programs' windows is theirs to show.
+    void UpdatePointer()
+    {
+        const bool hide = m_fullscreen && m_showPlaying && m_active && !m_messageUp;
+        if (hide == m_pointerHidden)
+            return;
+        ShowCursor(hide ? FALSE : TRUE);
+        m_pointerHidden = hide;
+    }
+
+    // The outer rectangle of a window whose inside is width x height at 100 % (as large at the
+    // display's scale, and scaled down, keeping its aspect, when the display's work area is
+    // smaller), centred on the display.
     RECT WindowedPlacement(int width, int height) const
     {
         const RECT area = DisplayRect(m_display, true);
         const int areaWidth = area.right - area.left;
         const int areaHeight = area.bottom - area.top;
+        const int dpi = MonitorDpi(DisplayMonitor(m_display));
+        width = ScaleToDpi(width, dpi);
+        height = ScaleToDpi(height, dpi);
         RECT frame{0, 0, width, height};
-        AdjustWindowRectEx(&frame, kWindowedStyle, FALSE, 0);
+        AdjustWindowRectForDpi(&frame, kWindowedStyle, 0, dpi);
         const int frameWidth = (frame.right - frame.left) - width;
         const int frameHeight = (frame.bottom - frame.top) - height;
         if (areaWidth > frameWidth && areaHeight > frameHeight &&
@@ -279,7 +350,27 @@ private:
                 // F10 and Alt alone would open the window menu and stall the show.
                 if ((wParam & 0xFFF0) == SC_KEYMENU)
                     return 0;
+                // No screen saver or display power-off in the middle of the show.
+                if (self->m_showPlaying && ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER))
+                    return 0;
                 break;
+            case WM_ACTIVATEAPP:
+                // Alt+Tab and back: the pointer is the other program's while we are away.
+                self->m_active = wParam != FALSE;
+                self->UpdatePointer();
+                break;
+            case WM_DPICHANGED:
+                // Moved to a display of another scale: the size Windows suggests for it there
+                // (fullscreen stays on its display's rectangle); the overlay follows on its next
+                // frame.
+                self->m_dpi = HIWORD(wParam);
+                if (!self->m_fullscreen)
+                {
+                    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+                    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+                }
+                return 0;
             case WM_ERASEBKGND:
                 return 1;
             default:
@@ -295,6 +386,11 @@ private:
     bool m_fullscreen = false;
     bool m_alwaysOnTop = false;
     bool m_personPresent = false;
+    bool m_showPlaying = false;
+    bool m_active = true;           // ours is the foreground program
+    bool m_messageUp = false;
+    bool m_pointerHidden = false;   // ShowCursor(FALSE) is in force
+    int m_dpi = kBaseDpi;
     RECT m_windowedRect{};
     int m_display = 0;
     Win32Overlay m_overlay;

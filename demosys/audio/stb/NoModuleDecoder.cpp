@@ -1,4 +1,4 @@
-// Tracker modules on Windows: there is no module player in this build. A file that looks like a
+// Tracker modules on Windows and in the browser: there is no module player in these builds. A file that looks like a
 // module is told apart from one that is no music at all, so the one message says which it is;
 // the show then runs silent, as with any music that cannot be played.
 #include "audio/MusicDecoders.h"

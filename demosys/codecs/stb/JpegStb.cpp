@@ -1,4 +1,4 @@
-// JPEG decoding on Windows through stb_image, with the same refusals as the libjpeg decoder of
+// JPEG decoding through stb_image (Windows and the browser), with the same refusals as the libjpeg decoder of
 // the Linux build: before stb_image sees the bytes, their marker structure is walked, so a file
 // cut anywhere (also one that only lacks its end marker), a CMYK picture and a size outside the
 // limit are refused with a reason, never decoded into made-up pixels. Stray bytes between the

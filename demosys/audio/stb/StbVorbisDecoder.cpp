@@ -1,4 +1,4 @@
-// Ogg Vorbis on Windows through stb_vorbis, read from bytes in memory. This file holds
+// Ogg Vorbis on Windows and in the browser through stb_vorbis, read from bytes in memory. This file holds
 // stb_vorbis's implementation; stb_vorbis decodes to float like libvorbis, and ToPcm16 makes the
 // 16-bit samples as on Linux (the two decoders' float results may differ in the last bits).
 #include "audio/MusicDecoders.h"
