@@ -16,7 +16,10 @@
 //  10. png         PNG compression settings on frames of the show: time and size;
 //      readback    a plain glReadPixels against the pixel-buffer ring
 //  11. compare     an earlier build beside this one, the same runs interleaved
-//  12. main
+//  12. gles        the ES build (the fixed-function layer over OpenGL ES 3) against this one
+//                  over the whole show at each size, the two taking turns every ten seconds of
+//                  the show: the ratio of their frame times and where the time goes
+//  13. main
 //
 // The discipline: warm-up before measuring, repetitions, medians and 99th percentiles, and
 // the runs being compared interleaved so that other work on the machine hits both alike.
@@ -76,6 +79,7 @@ struct BenchOptions
     std::string data = ZARNOVELT_BENCH_DATA;
     std::string compare;
     std::string compareData;          // the data directory of the compared build
+    std::string gles;                 // the ES build of the demo (section gles)
     std::set<std::string> sections;   // empty: all
     std::vector<Size> sizes = {{640, 480}, {1920, 1080}};
     std::string self;
@@ -89,6 +93,9 @@ struct BenchOptions
     int64_t shareFrames = 240;
     int threadRepetitions = 2;
     int compareRepetitions = 3;
+    int glesRepetitions = 2;          // passes of each build over the whole show at each size
+    int glesFps = 10;                 // the show's frames every second of demo time in those runs
+    int glesStretchSeconds = 10;      // each run draws this much of the show, the builds in turn
     int64_t threadShowFrames = 600;
     int64_t threadCaptureFrames = 240;
     int64_t tunnelStartMs = 110000;   // the tunnel: the hardest stretch for the video encoder
@@ -1003,7 +1010,161 @@ void Compare(Report& report)
 }
 
 // ---------------------------------------------------------------------------------------------
-// 12. Main
+// 12. The ES build against the driver's pipeline
+// ---------------------------------------------------------------------------------------------
+
+// What a build's --version says it draws with; empty when it does not say.
+std::string DrawnWith(const std::string& binary)
+{
+    const ChildResult child = RunChild({binary, "--version"}, {});
+    const std::string marker = "drawn with ";
+    const size_t at = child.log.find(marker);
+    if (child.exitStatus != 0 || at == std::string::npos)
+        return "";
+    const size_t end = child.log.find('\n', at);
+    return child.log.substr(at + marker.size(), end == std::string::npos ? std::string::npos : end - at - marker.size());
+}
+
+struct FrameTimes
+{
+    std::vector<Profiler::FrameRecord> frames;   // every run's
+    std::vector<Profile> runs;
+
+    double MeanMs() const
+    {
+        double sum = 0.0;
+        for (const Profiler::FrameRecord& frame : frames)
+            sum += frame.totalMs;
+        return frames.empty() ? 0.0 : sum / static_cast<double>(frames.size());
+    }
+    std::vector<double> Times() const
+    {
+        std::vector<double> times;
+        for (const Profiler::FrameRecord& frame : frames)
+            times.push_back(frame.totalMs);
+        return times;
+    }
+    // A bucket's milliseconds a frame, on average.
+    double BucketMs(int bucket) const
+    {
+        double sum = 0.0;
+        for (const Profiler::FrameRecord& frame : frames)
+            sum += frame.bucketMs[bucket];
+        return frames.empty() ? 0.0 : sum / static_cast<double>(frames.size());
+    }
+};
+
+void EsBuild(Report& report)
+{
+    const std::string normal = g_options.binary;
+    const std::string es = g_options.gles;
+    // The table names the builds by what they draw with: each must say so.
+    const std::string normalGl = DrawnWith(normal);
+    const std::string esGl = DrawnWith(es);
+    if (normalGl.find("driver's OpenGL") == std::string::npos || esGl.find("fixed-function layer") == std::string::npos)
+    {
+        Failure("the ES build's table: " + normal + " draws with \"" + normalGl + "\" and " + es + " with \"" + esGl +
+                    "\"; expected the driver's OpenGL and the fixed-function layer",
+                {});
+        return;
+    }
+    const int runs = g_options.quick ? 1 : g_options.glesRepetitions;
+    const std::string fps = std::to_string(g_options.glesFps);
+    // The show in stretches, each drawn by one build and then the other (the order alternating),
+    // so that other load on the machine, which comes and goes within a minute, hits both alike.
+    const int64_t stretchFrames = g_options.quick ? 30 : int64_t{g_options.glesStretchSeconds} * g_options.glesFps;
+    const int64_t stretchMs = g_options.quick ? 0 : int64_t{g_options.glesStretchSeconds} * 1000;
+    Table ratios({"size", "frames a pass", "fixed-function build: mean ms", "p50 ms", "p99 ms", "ES build: mean ms",
+                  "p50 ms", "p99 ms", "ES / fixed-function, mean", "p50", "goal: at most 1.3"});
+    Table split({"size", "build", "effects and GL calls, ms a frame", "rasterising (glFinish), ms a frame",
+                 "library, ms a frame", "effects %", "driver %"});
+    Table slowest({"size", "second", "fixed-function p50 ms", "ES p50 ms", "ES / fixed-function"});
+    for (const Size& size : g_options.sizes)
+    {
+        FrameTimes times[2];
+        const std::string paths[2] = {normal, es};
+        int turn = 0;
+        for (int r = 0; r < runs; ++r)
+        {
+            Progress("the whole show at " + size.Label() + " in both builds, pass " + std::to_string(r + 1));
+            for (int64_t startMs = 0;; startMs += stretchMs)
+            {
+                bool ended = g_options.quick;
+                for (int k = 0; k < 2; ++k)
+                {
+                    const int b = turn % 2 == 0 ? k : 1 - k;
+                    const std::vector<std::string> arguments = {"--size", size.Arg(), "--fps", fps, "--start",
+                                                                std::to_string(startMs), "--frames",
+                                                                std::to_string(stretchFrames)};
+                    Profile profile;
+                    if (!ProfiledRun(paths[b], arguments, &profile) || profile.frames.empty())
+                    {
+                        ended = true;
+                        continue;
+                    }
+                    // A stretch shorter than asked for is the end of the show.
+                    ended = ended || static_cast<int64_t>(profile.frames.size()) < stretchFrames;
+                    times[b].frames.insert(times[b].frames.end(), profile.frames.begin(), profile.frames.end());
+                    times[b].runs.push_back(std::move(profile));
+                }
+                ++turn;
+                if (ended)
+                    break;
+            }
+        }
+        if (times[0].frames.empty() || times[1].frames.empty())
+            continue;
+        const double means[2] = {times[0].MeanMs(), times[1].MeanMs()};
+        const double medians[2] = {Median(times[0].Times()), Median(times[1].Times())};
+        const double ratio = means[0] > 0.0 ? means[1] / means[0] : 0.0;
+        ratios.Row({size.Label(), std::to_string(times[1].frames.size() / runs), Fixed(means[0], 2),
+                    Fixed(medians[0], 2), Fixed(P99(times[0].Times()), 2), Fixed(means[1], 2), Fixed(medians[1], 2),
+                    Fixed(P99(times[1].Times()), 2), Fixed(ratio, 2),
+                    medians[0] > 0.0 ? Fixed(medians[1] / medians[0], 2) : "-", ratio <= 1.3 ? "met" : "not met"});
+        for (int b = 0; b < 2; ++b)
+            split.Row({size.Label(), b == 0 ? "fixed-function" : "ES", Fixed(times[b].BucketMs(Profiler::kEffects), 2),
+                       Fixed(times[b].BucketMs(Profiler::kDriver), 2), Fixed(times[b].BucketMs(Profiler::kLibrary), 3),
+                       Fixed(BucketShare(times[b].frames, Profiler::kEffects), 1),
+                       Fixed(BucketShare(times[b].frames, Profiler::kDriver), 1)});
+        // The seconds of the show where the layer costs most beside the driver's pipeline.
+        const std::vector<Profiler::SecondStats> normalSeconds = MergeSeconds(times[0].runs);
+        const std::vector<Profiler::SecondStats> esSeconds = MergeSeconds(times[1].runs);
+        std::map<int64_t, double> normalP50;
+        for (const Profiler::SecondStats& second : normalSeconds)
+            normalP50[second.second] = second.p50Ms;
+        std::vector<std::pair<double, Profiler::SecondStats>> byRatio;
+        for (const Profiler::SecondStats& second : esSeconds)
+        {
+            const auto found = normalP50.find(second.second);
+            if (found != normalP50.end() && found->second > 0.0)
+                byRatio.push_back({second.p50Ms / found->second, second});
+        }
+        std::sort(byRatio.begin(), byRatio.end(),
+                  [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (size_t i = 0; i < byRatio.size() && i < 5; ++i)
+            slowest.Row({size.Label(), MinutesSeconds(byRatio[i].second.second),
+                         Fixed(normalP50[byRatio[i].second.second], 2), Fixed(byRatio[i].second.p50Ms, 2),
+                         Fixed(byRatio[i].first, 2)});
+    }
+    report.Heading("The ES build against the driver's pipeline");
+    report.Text("The whole show, headless, " + fps + " frames a second of show time (every frame ended with glFinish, "
+                "ZARNOVELT_PROFILE), drawn by " + normal + " (" + normalGl + ") and by " + es + " (" + esGl +
+                "), both with the data in " + g_options.data + "; " + std::to_string(runs) +
+                " pass(es) of each build at each size, the two taking turns every " +
+                std::to_string(g_options.glesStretchSeconds) +
+                " s of the show (--start, --frames). Mean: the summed frame times over the frames, the show's cost "
+                "a frame.");
+    report.Add(ratios);
+    report.Text("Where the time goes: the effects' bucket holds the effects' code and what the GL calls they make "
+                "cost on the CPU (the layer's state tracking, vertex streaming and program choice in the ES "
+                "build; Mesa's own immediate mode in the other); glFinish is llvmpipe rasterising.");
+    report.Add(split);
+    report.Text("The seconds of the show where the ES build is slowest beside the other (medians over the runs).");
+    report.Add(slowest);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 13. Main
 // ---------------------------------------------------------------------------------------------
 
 const char* const kUsage =
@@ -1016,10 +1177,13 @@ const char* const kUsage =
     "                     tables, both builds at each size)\n"
     "  --compare-data DIR the data directory of the --compare build (default: the data directory\n"
     "                     beside it when there is one, else --data)\n"
+    "  --gles PATH        the ES build of the demo (build-gles/zarnovelt): the gles section\n"
+    "                     measures it beside --binary over the whole show at each size\n"
     "  --sections LIST    some of machine,effects,show,startup,capture,share,memory,threads,\n"
-    "                     video,encoder,png,readback,compare\n"
+    "                     video,encoder,png,readback,compare,gles\n"
     "  --sizes LIST       render sizes, e.g. 640x480,1920x1080 (the first is the main one)\n"
-    "  --repetitions N    runs of each capture, thread setting and compared build (default 2, 2, 3)\n"
+    "  --repetitions N    runs of each capture, thread setting, compared build and ES build's\n"
+    "                     show (default 2, 2, 3, 2)\n"
     "  --plain-capture PATH --size WxH --start MS --frames N [--plain-encoder same|before]\n"
     "                     (used by the capture section) the plain capture loop, with the capture's\n"
     "                     encoder or with x264 as the capture had it before --video-quality\n";
@@ -1088,6 +1252,8 @@ int main(int argc, char** argv)
             options.compare = value();
         else if (argument == "--compare-data")
             options.compareData = value();
+        else if (argument == "--gles")
+            options.gles = value();
         else if (argument == "--sections")
             for (const std::string& section : SplitComma(value()))
                 options.sections.insert(section);
@@ -1113,7 +1279,8 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "zarnovelt_bench: --repetitions needs a count of 1 or more\n");
                 return 2;
             }
-            options.captureRepetitions = options.threadRepetitions = options.compareRepetitions = repetitions;
+            options.captureRepetitions = options.threadRepetitions = options.compareRepetitions =
+                options.glesRepetitions = repetitions;
         }
         else if (argument == "--plain-capture")
         {
@@ -1151,6 +1318,9 @@ int main(int argc, char** argv)
         }
     }
     options.data = std::filesystem::absolute(options.data).string();
+    // The report is written after the run, from the data directory.
+    if (!options.out.empty())
+        options.out = std::filesystem::absolute(options.out).string();
     options.binary = std::filesystem::absolute(options.binary).string();
     if (!options.compare.empty())
     {
@@ -1168,6 +1338,13 @@ int main(int argc, char** argv)
                                  "directories, compare a copy of it\n");
             return 2;
         }
+    }
+    if (!options.gles.empty())
+        options.gles = std::filesystem::absolute(options.gles).string();
+    if (options.sections.count("gles") != 0 && options.gles.empty())
+    {
+        std::fprintf(stderr, "zarnovelt_bench: the gles section needs --gles PATH, the ES build of the demo\n");
+        return 2;
     }
     // Effects read their files relative to the working directory, as in the show.
     if (chdir(options.data.c_str()) != 0)
@@ -1231,6 +1408,8 @@ int main(int argc, char** argv)
         Readback(report);
     if (!options.compare.empty() && Wanted("compare"))
         Compare(report);
+    if (!options.gles.empty() && Wanted("gles"))
+        EsBuild(report);
     ShowSeconds(report, shows);
 
     if (!g_failures.empty())

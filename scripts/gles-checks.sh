@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # The fixed-function layer (ZARNOVELT_GLES) against Mesa's own fixed-function pipeline:
-#   1. the ES build in build-gles/ (the demo and the layer's tests over an OpenGL ES 3 context)
-#      and its tests (CTest);
+#   1. the ES build in build-gles/ (the demo and its tests over an OpenGL ES 3 context) and
+#      its tests (CTest): every test that draws, but those tests/CMakeLists.txt leaves out for
+#      what OpenGL ES cannot read back;
 #   2. every effect at 160x120, 10 fps, through a generated script that runs each effect with
 #      each of its script parameters (CLEAR under every other effect), drawn by both builds;
 #   3. the whole show at 320x240, one frame every two seconds, drawn by both builds;
-#   4. --version names the layer.
+#   4. --version names the layer;
+#   5. the benchmark's table of the two builds' frame times (zarnovelt_bench --gles) still
+#      measures, in its quick form (scripts/bench.sh runs it in full);
+#   6. the window on a virtual display: the start-up dialog, the show, the F1 overlay and F11
+#      there and back, where Dear ImGui draws with its OpenGL ES backend beside the layer.
 # Both builds read the same data (build/data) and their frames are compared with framediff.
 # Needs the normal build in build/ (scripts/test.sh makes it). Work files go to build-gles/checks/.
 #
@@ -32,18 +37,19 @@ step() {
 normal="$root/build/zarnovelt"
 framediff="$root/build/framediff"
 data="$root/build/data"
-for tool in "$normal" "$framediff" "$data/demoflow.txt"; do
+bench="$root/build/zarnovelt_bench"
+for tool in "$normal" "$framediff" "$bench" "$data/demoflow.txt"; do
   [ -e "$tool" ] || { echo "gles-checks: $tool is missing; run scripts/test.sh first" >&2; exit 1; }
 done
 build="$root/build-gles"
 work="$build/checks"
 
 # 1. The ES build and its tests.
-cmake -S "$root" -B "$build" -G Ninja -DZARNOVELT_GLES=ON > /dev/null
-cmake --build "$build" -j2 --target zarnovelt FixedFunctionTest
+cmake -S "$root" -B "$build" -G Ninja -DZARNOVELT_GLES=ON -DZARNOVELT_TESTS=ON > /dev/null
+cmake --build "$build" -j2
 gles="$build/zarnovelt"
 step "built build-gles"
-(cd "$build" && ctest --output-on-failure -R '^FixedFunction\.' -j2)
+(cd "$build" && ctest --output-on-failure -j2)
 step "ES build's tests passed"
 rm -rf "$work"
 mkdir -p "$work"
@@ -109,3 +115,60 @@ step "the whole show at 320x240, one frame every two seconds"
 "$normal" --version | grep -q "the driver's OpenGL 1.1" ||
   { echo "gles-checks: --version of the normal build does not name its GL" >&2; exit 1; }
 step "--version names the GL of each build"
+
+# 5. The benchmark's table of the two builds, quick.
+"$bench" --quick --sections gles --gles "$gles" --out "$work/bench-gles.md" > /dev/null
+grep -q '^| 160×120 | 30 |' "$work/bench-gles.md" ||
+  { cat "$work/bench-gles.md"; echo "gles-checks: the benchmark's ES table has no row" >&2; exit 1; }
+step "the benchmark's table of the two builds measures"
+
+# 6. The window. The dialog presses Start by itself; --check-gl names any GL error, so the only
+# message is the dialog's; a screenshot with the overlay on must show the picture.
+window_driver="$work/window-driver.sh"
+cat > "$window_driver" <<'EOF_DRIVER'
+#!/usr/bin/env bash
+# Runs inside xvfb-run: $1 the demo, $2 the data, $3 the output folder.
+set -u
+demo="$1" data="$2" out="$3"
+SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=30 \
+  "$demo" --data "$data" --size 320x240 --check-gl --start 0:20 > "$out/window.stdout" 2> "$out/window.stderr" &
+pid=$!
+window=""
+for _ in $(seq 1 300); do
+  window="$(xdotool search --name '^Zarnovelt$' 2> /dev/null | head -n 1)" || true
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "no window appeared" >> "$out/window.stderr"
+  kill "$pid" 2> /dev/null
+  wait "$pid"
+  exit 1
+fi
+press() {
+  xdotool windowfocus --sync "$window" 2> /dev/null || true
+  xdotool key --window "$window" "$1"
+  sleep "$2"
+}
+sleep 4
+press F1 2
+eval "$(xdotool getwindowgeometry --shell "$window")"
+ffmpeg -loglevel error -y -f x11grab -video_size "${WIDTH}x${HEIGHT}" -i "$DISPLAY+$X,$Y" -frames:v 1 \
+  "$out/window-overlay.png"
+press F11 2; press F11 2; press Escape 0
+wait "$pid"
+EOF_DRIVER
+chmod +x "$window_driver"
+status=0
+xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$gles" "$data" "$work" || status=$?
+grep -v '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' "$work/window.stderr" > "$work/window.messages" || true
+brightness="$(ffmpeg -loglevel error -i "$work/window-overlay.png" \
+  -vf signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=- -f null - 2> /dev/null |
+  sed -n 's/.*YAVG=\([0-9.]*\).*/\1/p' | head -n 1)"
+if [ "$status" -ne 0 ] || [ -s "$work/window.messages" ] || ! awk -v y="${brightness:-0}" 'BEGIN { exit !(y > 20) }'; then
+  echo "gles-checks: the window failed (exit status $status, screenshot brightness ${brightness:-none}); its messages:" >&2
+  head -n 40 "$work/window.stderr" >&2
+  exit 1
+fi
+step "the window: dialog, show, overlay, fullscreen and back, no GL error (screenshot brightness $brightness)"

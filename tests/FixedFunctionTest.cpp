@@ -262,6 +262,29 @@ TEST_F(FixedFunction, DisplayListsReplayTheirStateChanges)
     glDisable(GL_BLEND);
 }
 
+TEST_F(FixedFunction, NamesOfDeletedListsAreNotHandedOutAgain)
+{
+    // The effects keep their list names across End and Prepare: a stale name must call
+    // nothing, not the list compiled after it.
+    const GLuint first = glGenLists(1);
+    glNewList(first, GL_COMPILE);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glEndList();
+    glDeleteLists(first, 1);
+    const GLuint second = glGenLists(1);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(glIsList(second));
+    EXPECT_FALSE(glIsList(first));
+    // A name glNewList took without glGenLists is in use too.
+    glNewList(second + 10, GL_COMPILE);
+    glEndList();
+    const GLuint third = glGenLists(2);
+    EXPECT_GT(third, second + 10);
+    glDeleteLists(second, 1);
+    glDeleteLists(second + 10, 1);
+    glDeleteLists(third, 2);
+}
+
 TEST_F(FixedFunction, ListVerticesTakeUnsetAttributesFromTheCurrentValues)
 {
     // The unit cube's kind of list: normals and vertices, no colour.
@@ -289,6 +312,66 @@ TEST_F(FixedFunction, ListVerticesTakeUnsetAttributesFromTheCurrentValues)
     glGetFloatv(GL_CURRENT_NORMAL, normal);
     EXPECT_EQ(normal[2], 1.0f);
     glDeleteLists(list, 1);
+}
+
+TEST_F(FixedFunction, AlphaTestTakesAReferenceChangedBetweenDraws)
+{
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(0.0f, 1.0f, 0.0f, 0.6f);
+    FillView();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 16).g, 255, 1) << "alpha 0.6 passes GL_GREATER 0.5";
+    // The same test with another reference: alpha 0.6 no longer passes.
+    glAlphaFunc(GL_GREATER, 0.7f);
+    glColor4f(1.0f, 0.0f, 0.0f, 0.6f);
+    FillView();
+    const Rgba pixel = GlTestContext::Pixel(16, 16);
+    EXPECT_NEAR(pixel.r, 0, 1) << "alpha 0.6 fails GL_GREATER 0.7";
+    EXPECT_NEAR(pixel.g, 255, 1);
+    glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+}
+
+TEST_F(FixedFunction, ColorMaterialTakesOnlyItsEnums)
+{
+    glColorMaterial(GL_FRONT, GL_DIFFUSE);
+    glColorMaterial(GL_TEXTURE_2D, GL_DIFFUSE);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+    glColorMaterial(GL_FRONT, GL_SHININESS);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+    EXPECT_EQ(Int(GL_COLOR_MATERIAL_FACE), GL_FRONT);
+    EXPECT_EQ(Int(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+TEST_F(FixedFunction, FacingOfATriangleReachingBehindTheEye)
+{
+    // A floor triangle below the eye that runs from 3 units ahead to 3 behind, its corners
+    // anticlockwise seen from above: the part in view faces the eye.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1.0, 1.0, -1.0, 1.0, 1.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    auto floor = [] {
+        glBegin(GL_TRIANGLES);
+        glVertex3f(-1.0f, -1.0f, -3.0f);
+        glVertex3f(0.0f, -1.0f, 3.0f);
+        glVertex3f(1.0f, -1.0f, -3.0f);
+        glEnd();
+    };
+    // Pixel (16, 5) lies inside the part in view, away from its edges.
+    floor();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 5).g, 255, 1) << "the triangle covers the pixel";
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Front faces as outlines, back faces filled: the inside stays empty.
+    glPolygonMode(GL_FRONT, GL_LINE);
+    floor();
+    EXPECT_NEAR(GlTestContext::Pixel(16, 5).g, 0, 1) << "filled as though it faced away";
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 TEST_F(FixedFunction, IncompleteTextureLeavesItsUnitOff)

@@ -319,8 +319,14 @@ TEST_F(LibraryRun, VersionShowsTheReleaseAndTheBuild)
     testing::internal::CaptureStdout();
     ASSERT_EQ(Run(), kAppRunOk);
     const std::string printed = testing::internal::GetCapturedStdout();
+#ifdef ZARNOVELT_GLES
+    const std::string drawnWith = "OpenGL 1.1 through the fixed-function layer over OpenGL ES 3";
+#else
+    const std::string drawnWith = "the driver's OpenGL 1.1";
+#endif
     EXPECT_EQ(printed, "Zarnovelt by Quillmarsh party gang, version 1.2 build 3 (zarnovelt test)\n"
-                       "zarnovelt 1.0.0\n");
+                       "zarnovelt 1.0.0\n"
+                       "drawn with " + drawnWith + "\n");
     EXPECT_TRUE(m_log.configs.empty()) << "--version opens nothing";
 }
 

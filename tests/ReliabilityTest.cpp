@@ -301,8 +301,16 @@ TEST(Reliability, EveryEffectRestartedTwoHundredTimesLeavesTexturesListsAndMemor
     EXPECT_EQ(last.lists, settled.lists);
     // What one round could leak on the CPU side, the bitmaps a model reloads in Prepare (80 to
     // 210 kB per model) or a picture's pixels for an upload, comes to well over 10 MB in 150
-    // rounds; the allocator's and the driver's noise stays below 2 MB.
-    EXPECT_LT(last.residentKb - settled.residentKb, 4 * 1024)
+    // rounds; the allocator's and the driver's noise stays below 2 MB. Over the fixed-function
+    // layer the driver allocates a fresh vertex store each time the layer's fills, and the
+    // resident size wanders by up to about 3.5 MB (over a dozen runs here), so the margin is
+    // wider there.
+#ifdef ZARNOVELT_GLES
+    const long allowedKb = 6 * 1024;
+#else
+    const long allowedKb = 4 * 1024;
+#endif
+    EXPECT_LT(last.residentKb - settled.residentKb, allowedKb)
         << "resident memory grew from " << settled.residentKb << " kB to " << last.residentKb << " kB";
 }
 

@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(Space, CameraAndFirstCubesAtTimeZero)
+TEST_F(Space, KeepsTheCurrentColourOfTheFrame)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithCube());
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
@@ -44,11 +44,16 @@ TEST_F(Space, CameraAndFirstCubesAtTimeZero)
     // No colour of its own: the current colour is the frame's.
     const auto colour = GetFloats(GL_CURRENT_COLOR);
     EXPECT_EQ(colour[1], 0.5f);
+}
 
+// OpenGL ES 3.0 has no user clip planes, so the ES build leaves this one out.
+#ifndef ZARNOVELT_GLES
+TEST_F(Space, FirstCubesOfTheHelixBeyondAClipPlane)
+{
     // From this eye the cubes near z = 47 cover the first ones. A clip plane in eye space (frame
     // state the effect leaves alone) keeps only what lies more than 40 in front of the eye:
     // the first ten or so cubes of the helix.
-    ASSERT_NO_FATAL_FAILURE(ResetFrame());
+    ASSERT_NO_FATAL_FAILURE(StartWithCube());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const GLdouble beyond40[4] = {0.0, 0.0, -1.0, -40.0};
@@ -69,6 +74,7 @@ TEST_F(Space, CameraAndFirstCubesAtTimeZero)
     // Cube 0 seen from the other side of the axis (a mirrored camera) would be here.
     EXPECT_TRUE(PixelNear(AtTimeZero(0.0, -2.8, 0.5), {0, 0, 0}, 0));
 }
+#endif
 
 TEST_F(Space, FogParametersStayForTheNextEffectAndTheFogEnableComesBack)
 {

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include "DemoGL.h"
+#include "GlChecks.h"
 #include "GlTestContext.h"
 #include "api/Library.h"
 #include "TestFiles.h"
@@ -219,9 +220,9 @@ TEST_F(Textures, TgaAlphaIsKeptWithTheEightBitFormat)
     ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
     glBindTexture(GL_TEXTURE_2D, id);
     EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
-    uint8_t texels[8] = {};
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    const std::vector<uint8_t> texels = ReadTexels(id, GL_RGBA);
     const uint8_t expected[8] = {30, 20, 10, 255, 60, 50, 40, 128};
+    ASSERT_EQ(texels.size(), 8u);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(texels[i], expected[i]) << i;
 }

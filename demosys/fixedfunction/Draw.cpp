@@ -5,7 +5,7 @@
 // coordinates interpolate the same way over a quad that is not a parallelogram: a glBegin /
 // glEnd of quads that lies wholly inside the clip volume along the diagonal from corner 0 to
 // corner 2, one that needs clipping (and every quad of a display list) from corner 1 to 3. Polygons facing a side drawn as lines or points are
-// decided here, on the CPU, from their window-space area.
+// decided here, on the CPU, from the orientation of their clip coordinates.
 //
 // Sections: the context; immediate mode; triangles; program key and uniforms; ES state; drawing.
 #include <GL/gl.h>
@@ -69,6 +69,7 @@ void Layer::Reset(int viewportWidth, int viewportHeight)
     inBegin = false;
     vertices.clear();
     lists.clear();
+    nextListName = 1;
     compiling.reset();
     compilingName = 0;
     executingDepth = 0;
@@ -866,8 +867,11 @@ size_t Stream(Layer& l, const void* data, size_t bytes)
     EsFunctions& es = Es();
     if (l.streamOffset + bytes > l.streamSize)
     {
-        // A fresh store: draws still reading the old one keep it.
-        l.streamSize = std::max<size_t>(l.streamSize, std::max<size_t>(bytes, 4u << 20));
+        // A fresh store: draws still reading the old one keep it. The driver allocates each
+        // store anew, so its size is what the process's memory wanders by between two of them:
+        // 1 MiB (TUNNEL's frame fills it one and a half times; 4 MiB made the resident size of
+        // a restart soak swing by 5 MB).
+        l.streamSize = std::max<size_t>(l.streamSize, std::max<size_t>(bytes, 1u << 20));
         es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(l.streamSize), nullptr, GL_STREAM_DRAW);
         l.streamOffset = 0;
     }
@@ -929,22 +933,25 @@ bool InsideClipVolume(const Mat4& mvp, const Vertex* data, size_t count)
     return true;
 }
 
-// The window-space signed area of a triangle, positive when anticlockwise.
-float WindowArea(const Layer& l, const Mat4& mvp, const Vertex& a, const Vertex& b, const Vertex& c)
+// Positive when a triangle's corners run anticlockwise in the window, negative when clockwise:
+// the determinant of their clip coordinates' (x, y, w), twice their area in normalised device
+// coordinates times the product of the three w. It keeps the sign of the part in view when a
+// corner lies behind the eye (w < 0), where dividing by w would mirror that corner.
+double WindowOrientation(const Mat4& mvp, const Vertex& a, const Vertex& b, const Vertex& c)
 {
     const Vertex* corners[3] = {&a, &b, &c};
-    float x[3];
-    float y[3];
-    const GLint* v = l.state.viewport.viewport;
+    double x[3];
+    double y[3];
+    double w[3];
     for (int i = 0; i < 3; ++i)
     {
         float clip[4];
         Transform(mvp, corners[i]->position, clip);
-        const float w = clip[3] != 0.0f ? clip[3] : 1e-30f;
-        x[i] = (clip[0] / w) * 0.5f * static_cast<float>(v[2]);
-        y[i] = (clip[1] / w) * 0.5f * static_cast<float>(v[3]);
+        x[i] = clip[0];
+        y[i] = clip[1];
+        w[i] = clip[3];
     }
-    return 0.5f * ((x[0] * y[1] - x[1] * y[0]) + (x[1] * y[2] - x[2] * y[1]) + (x[2] * y[0] - x[0] * y[2]));
+    return x[0] * (y[1] * w[2] - y[2] * w[1]) - x[1] * (y[0] * w[2] - y[2] * w[0]) + x[2] * (y[0] * w[1] - y[1] * w[0]);
 }
 
 } // namespace
@@ -979,8 +986,7 @@ void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
                 g_expanded.push_back(c);
                 continue;
             }
-            const float area = WindowArea(*this, mvp, a, b, c);
-            const bool front = (area > 0.0f) == (state.polygon.frontFace == GL_CCW);
+            const bool front = (WindowOrientation(mvp, a, b, c) > 0.0) == (state.polygon.frontFace == GL_CCW);
             if (state.polygon.cullFace &&
                 (state.polygon.cullFaceMode == GL_FRONT_AND_BACK || (front == (state.polygon.cullFaceMode == GL_FRONT))))
                 continue;

@@ -528,6 +528,8 @@ void FfglAlphaFunc(GLenum func, GLclampf ref)
     }
     l.state.colorBuffer.alphaFunc = func;
     l.state.colorBuffer.alphaRef = std::fmin(std::fmax(ref, 0.0f), 1.0f);
+    // The reference goes to the programs with the texture uniforms.
+    l.textureVersion++;
 }
 
 void FfglCullFace(GLenum mode)
@@ -832,6 +834,13 @@ void FfglColorMaterial(GLenum face, GLenum mode)
     Layer& l = L();
     if (l.InsideBegin())
         return;
+    if ((face != GL_FRONT && face != GL_BACK && face != GL_FRONT_AND_BACK) ||
+        (mode != GL_EMISSION && mode != GL_AMBIENT && mode != GL_DIFFUSE && mode != GL_SPECULAR &&
+         mode != GL_AMBIENT_AND_DIFFUSE))
+    {
+        l.SetError(GL_INVALID_ENUM);
+        return;
+    }
     l.state.lighting.colorMaterialFace = face;
     l.state.lighting.colorMaterialMode = mode;
 }

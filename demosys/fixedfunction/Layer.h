@@ -103,6 +103,7 @@ public:
 
     // Display lists
     std::unordered_map<GLuint, std::unique_ptr<DisplayList>> lists;
+    GLuint nextListName = 1;      // above every list name handed out so far
     std::unique_ptr<DisplayList> compiling;
     GLuint compilingName = 0;
     GLenum compilingMode = 0;

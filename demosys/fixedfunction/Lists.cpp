@@ -1,7 +1,9 @@
 // Display lists: names, compiling, replay, and the static meshes built from a list's vertices.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "fixedfunction/DisplayList.h"
 #include "fixedfunction/EsFunctions.h"
@@ -236,19 +238,34 @@ GLuint FfglGenLists(GLsizei range)
     }
     if (range == 0)
         return 0;
-    // The first name of `range` free names in a row.
-    GLuint first = 1;
-    for (;;)
+    // Names above every name handed out or in use, as the desktop drivers give them: a stale
+    // name of a deleted list then calls nothing, not the list that took its name. Only when
+    // those run out, the first `range` free names in a row from 1.
+    GLuint first = l.nextListName;
+    for (const auto& entry : l.lists)
+        first = std::max(first, entry.first + 1);
+    const GLuint count = static_cast<GLuint>(range);
+    if (first == 0 || first > std::numeric_limits<GLuint>::max() - (count - 1))
     {
-        GLsizei free = 0;
-        while (free < range && l.lists.count(first + free) == 0)
-            ++free;
-        if (free == range)
-            break;
-        first += free + 1;
+        first = 1;
+        for (;;)
+        {
+            GLuint free = 0;
+            while (free < count && l.lists.count(first + free) == 0)
+                ++free;
+            if (free == count)
+                break;
+            if (first > std::numeric_limits<GLuint>::max() - count - free)
+            {
+                l.SetError(GL_OUT_OF_MEMORY);
+                return 0;
+            }
+            first += free + 1;
+        }
     }
-    for (GLsizei i = 0; i < range; ++i)
+    for (GLuint i = 0; i < count; ++i)
         l.lists[first + i] = std::make_unique<DisplayList>();
+    l.nextListName = std::max(l.nextListName, first + count);
     return first;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "api/GlErrorCheck.h"
+#include "platform/GlFunctions.h"
 
 Rgba PixelAt(const WindowPoint& p)
 {
@@ -167,13 +168,30 @@ std::vector<uint8_t> ReadTexels(unsigned int id, GLenum format)
         return {};
     const size_t channels = format == GL_RGBA ? 4 : 3;
     std::vector<uint8_t> texels(static_cast<size_t>(state.width) * state.height * channels);
-    const GLint bound = GetInt(GL_TEXTURE_BINDING_2D);
-    glBindTexture(GL_TEXTURE_2D, id);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+#ifdef ZARNOVELT_GLES
+    // OpenGL ES has no glGetTexImage: the texture is read as the colour buffer of a framebuffer
+    // of its own, bound for reading only.
+    GlFunctions& gl = Gl();
+    const GLint reading = GetInt(GL_READ_FRAMEBUFFER_BINDING);
+    GLuint framebuffer = 0;
+    gl.GenFramebuffers(1, &framebuffer);
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, id, 0);
+    if (gl.CheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+        glReadPixels(0, 0, state.width, state.height, format, GL_UNSIGNED_BYTE, texels.data());
+    else
+        texels.clear();
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
+    gl.DeleteFramebuffers(1, &framebuffer);
+#else
+    const GLint bound = GetInt(GL_TEXTURE_BINDING_2D);
+    glBindTexture(GL_TEXTURE_2D, id);
     glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, texels.data());
-    glPopClientAttrib();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+#endif
+    glPopClientAttrib();
     return texels;
 }
 
