@@ -32,6 +32,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
       $sudo_cmd dpkg --add-architecture "$architecture"
     fi
   done
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another apt or dpkg at work (an unattended upgrade, a second script) holds the lock: wait
+  # for it, rather than fail at once.
+  wait_lock=(-o DPkg::Lock::Timeout=600)
+  $sudo_cmd apt-get "${wait_lock[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi

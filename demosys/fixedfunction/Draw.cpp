@@ -1042,7 +1042,8 @@ void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
         Program* program = programs.Get(key, &log);
         if (program == nullptr)
         {
-            std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
+            if (!log.empty())
+                std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
             continue;
         }
         SyncState(true);
@@ -1087,7 +1088,8 @@ bool Layer::DrawStatic(const StaticMesh& mesh)
     Program* program = programs.Get(key, &log);
     if (program == nullptr)
     {
-        std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
+        if (!log.empty())
+            std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
         return true;
     }
     SyncState(true);

@@ -369,12 +369,13 @@ std::string FragmentSource(const ProgramKey& key)
 
 size_t ProgramCache::KeyHash::operator()(const ProgramKey& key) const
 {
-    // FNV-1a over the key's bytes (keys are zero-filled before they are set).
+    // 64-bit FNV-1a over the key's bytes (keys are zero-filled before they are set), folded to
+    // the width of size_t where it is narrower (32-bit builds, WebAssembly).
     const auto* bytes = reinterpret_cast<const unsigned char*>(&key);
-    size_t hash = 1469598103934665603ull;
+    uint64_t hash = 1469598103934665603ull;
     for (size_t i = 0; i < sizeof(key); ++i)
         hash = (hash ^ bytes[i]) * 1099511628211ull;
-    return hash;
+    return static_cast<size_t>(hash ^ (hash >> 32));
 }
 
 bool ProgramCache::KeyEqual::operator()(const ProgramKey& a, const ProgramKey& b) const
@@ -415,14 +416,20 @@ Program* ProgramCache::Get(const ProgramKey& key, std::string* log)
         m_last = found->second.get();
         return m_last;
     }
+    if (m_failed.count(key) != 0)
+        return nullptr;
     EsFunctions& es = Es();
     const GLuint vertex = CompileShader(GL_VERTEX_SHADER, VertexSource(key), log);
     if (vertex == 0)
+    {
+        m_failed.insert(key);
         return nullptr;
+    }
     const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, FragmentSource(key), log);
     if (fragment == 0)
     {
         es.DeleteShader(vertex);
+        m_failed.insert(key);
         return nullptr;
     }
     const GLuint name = es.CreateProgram();
@@ -444,6 +451,7 @@ Program* ProgramCache::Get(const ProgramKey& key, std::string* log)
         es.GetProgramInfoLog(name, sizeof(buffer) - 1, nullptr, buffer);
         *log = std::string("program: ") + buffer;
         es.DeleteProgram(name);
+        m_failed.insert(key);
         return nullptr;
     }
     auto program = std::make_unique<Program>();
@@ -472,6 +480,7 @@ void ProgramCache::Release(bool callGl)
         for (auto& entry : m_programs)
             Es().DeleteProgram(entry.second->name);
     m_programs.clear();
+    m_failed.clear();
     m_last = nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "fixedfunction/State.h"
@@ -116,7 +117,9 @@ enum Attribute
 class ProgramCache
 {
 public:
-    // The program for a key, built on first use; null (with the compiler's log) when it fails.
+    // The program for a key, built on first use; null when it fails, with the compiler's log
+    // the first time only: a key that failed once is not compiled again (a lost context would
+    // otherwise fail, and print, on every draw) until Release.
     Program* Get(const ProgramKey& key, std::string* log);
     void Release(bool callGl);
     size_t Size() const { return m_programs.size(); }
@@ -131,6 +134,7 @@ private:
         bool operator()(const ProgramKey& a, const ProgramKey& b) const;
     };
     std::unordered_map<ProgramKey, std::unique_ptr<Program>, KeyHash, KeyEqual> m_programs;
+    std::unordered_set<ProgramKey, KeyHash, KeyEqual> m_failed;
     ProgramKey m_lastKey = {};
     Program* m_last = nullptr;
 };
