@@ -124,44 +124,10 @@ step "the benchmark's table of the two builds measures"
 
 # 6. The window. The dialog presses Start by itself; --check-gl names any GL error, so the only
 # message is the dialog's; a screenshot with the overlay on must show the picture.
-window_driver="$work/window-driver.sh"
-cat > "$window_driver" <<'EOF_DRIVER'
-#!/usr/bin/env bash
-# Runs inside xvfb-run: $1 the demo, $2 the data, $3 the output folder.
-set -u
-demo="$1" data="$2" out="$3"
-SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=30 \
-  "$demo" --data "$data" --size 320x240 --check-gl --start 0:20 > "$out/window.stdout" 2> "$out/window.stderr" &
-pid=$!
-window=""
-for _ in $(seq 1 300); do
-  window="$(xdotool search --name '^Zarnovelt$' 2> /dev/null | head -n 1)" || true
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2> /dev/null || break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "no window appeared" >> "$out/window.stderr"
-  kill "$pid" 2> /dev/null
-  wait "$pid"
-  exit 1
-fi
-press() {
-  xdotool windowfocus --sync "$window" 2> /dev/null || true
-  xdotool key --window "$window" "$1"
-  sleep "$2"
-}
-sleep 4
-press F1 2
-eval "$(xdotool getwindowgeometry --shell "$window")"
-ffmpeg -loglevel error -y -f x11grab -video_size "${WIDTH}x${HEIGHT}" -i "$DISPLAY+$X,$Y" -frames:v 1 \
-  "$out/window-overlay.png"
-press F11 2; press F11 2; press Escape 0
-wait "$pid"
-EOF_DRIVER
-chmod +x "$window_driver"
 status=0
-xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$gles" "$data" "$work" || status=$?
+SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=30 xvfb-run -a -s "-screen 0 640x480x24" \
+  "$here/window-keys.sh" "$work" "wait:4 F1:2 shot:window-overlay.png F11:2 F11:2 Escape:0" \
+  "$gles" --data "$data" --size 320x240 --check-gl --start 0:20 || status=$?
 grep -v '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' "$work/window.stderr" > "$work/window.messages" || true
 brightness="$(ffmpeg -loglevel error -i "$work/window-overlay.png" \
   -vf signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=- -f null - 2> /dev/null |

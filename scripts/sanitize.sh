@@ -101,46 +101,15 @@ run soak --headless --data "$data" --script "$out/soak-script.txt" --size 64x48 
 step "restart soak, 200 rounds of all fifteen effects: clean"
 
 # The window run: the lines the dialog's auto-start and the reload print are the only messages.
-window_driver="$out/window-driver.sh"
-cat > "$window_driver" <<'EOF_DRIVER'
-#!/usr/bin/env bash
-# Runs inside xvfb-run: $1 the demo, $2 the data, $3 the output folder.
-set -u
-demo="$1" data="$2" out="$3"
-SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=10 LD_PRELOAD="$ZARNOVELT_DEMO_PRELOAD" \
-  "$demo" --data "$data" --size 320x240 --check-gl --start 0:12 > "$out/window.stdout" 2> "$out/window.stderr" &
-pid=$!
-window=""
-for _ in $(seq 1 600); do
-  window="$(xdotool search --name '^Zarnovelt$' 2> /dev/null | head -n 1)" || true
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2> /dev/null || break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "no window appeared" >> "$out/window.stderr"
-  kill "$pid" 2> /dev/null
-  wait "$pid"
-  exit 1
-fi
-# The dialog, then loading under the sanitizers, take a while.
-sleep 8
-press() {
-  xdotool windowfocus --sync "$window" 2> /dev/null || true
-  xdotool key --window "$window" "$1"
-  sleep "$2"
-}
-press space 1; press space 1; press Right 1; press Left 1; press r 2; press F1 2
-press F11 2; press F11 2; press Home 2; press Escape 0
-wait "$pid"
-EOF_DRIVER
-chmod +x "$window_driver"
 # SDL asks D-Bus about the desktop session; libdbus keeps one buffer for the life of the
 # process, which the leak check at exit counts. It is the library's, not ours.
 printf 'leak:libdbus-1.so\n' > "$out/window-leaks.supp"
 status=0
 LSAN_OPTIONS="suppressions=$out/window-leaks.supp:print_suppressions=0" \
-  xvfb-run -a -s "-screen 0 640x480x24" "$window_driver" "$demo" "$data" "$out" || status=$?
+  SDL_AUDIODRIVER=dummy ZARNOVELT_DIALOG_AUTOSTART=10 xvfb-run -a -s "-screen 0 640x480x24" \
+  "$here/window-keys.sh" "$out" \
+  "wait:8 space:1 space:1 Right:1 Left:1 r:2 F1:2 F11:2 F11:2 Home:2 Escape:0" \
+  env LD_PRELOAD="$ZARNOVELT_DEMO_PRELOAD" "$demo" --data "$data" --size 320x240 --check-gl --start 0:12 || status=$?
 grep -v -e '^Start-up dialog: Start pressed by ZARNOVELT_DIALOG_AUTOSTART$' -e '^Reloaded demoflow.txt at ' \
   "$out/window.stderr" > "$out/window.messages" || true
 if [ "$status" -ne 0 ] || grep -q -E "$reports" "$out/window.stderr" || [ -s "$out/window.messages" ] ||
