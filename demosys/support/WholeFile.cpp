@@ -41,3 +41,22 @@ WholeFileResult ReadWholeFile(const std::string& path, std::vector<uint8_t>* byt
     result.ok = true;
     return result;
 }
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+    {
+        *error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed)
+    {
+        *error = "cannot write " + path + ": " + std::strerror(errno != 0 ? errno : EIO);
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}

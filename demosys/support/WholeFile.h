@@ -28,3 +28,9 @@ struct WholeFileResult
 // but fails on its first read.
 WholeFileResult ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes,
                               size_t maxBytes = kMaxDataFileBytes);
+
+// Writes bytes as the whole of the file at path, replacing it. False with "cannot create PATH:
+// reason" or "cannot write PATH: reason" in *error; a file that could not be written to its end
+// (a full disk shows only when the buffered tail is flushed) is removed, so no half-written file
+// is left where a finished one is expected.
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);

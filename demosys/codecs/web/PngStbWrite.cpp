@@ -5,11 +5,9 @@
 #include "codecs/ImageCodec.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "codecs/CodecCommon.h"
+#include "support/WholeFile.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -68,17 +66,6 @@ bool WritePngBgraRows(const std::string& path, int width, int height, const uint
     std::vector<uint8_t> file;
     if (stbi_write_png_to_func(Append, &file, width, height, 3, rgb.data(), static_cast<int>(rowBytes)) == 0)
         return CodecFail(error, "cannot write " + path + ": the PNG encoder failed");
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return CodecFail(error, "cannot create " + path + ": " + std::strerror(errno));
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed)
-    {
-        const std::string why = std::strerror(errno);
-        // No half-written picture is left where a finished one is expected.
-        std::remove(path.c_str());
-        return CodecFail(error, "cannot write " + path + ": " + why);
-    }
-    return true;
+    std::string reason;
+    return WriteWholeFile(path, file, &reason) || CodecFail(error, reason);
 }

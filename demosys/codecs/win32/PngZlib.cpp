@@ -5,12 +5,10 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "codecs/CodecCommon.h"
+#include "support/WholeFile.h"
 
 static_assert(kPngStrategyRle == Z_RLE, "kPngStrategyRle names zlib's Z_RLE");
 
@@ -181,18 +179,5 @@ bool WritePngBgraRows(const std::string& path, int width, int height, const uint
     std::string reason;
     if (!EncodePng(width, height, bgra, bottomRowFirst, compression, &file, &reason))
         return CodecFail(error, "cannot write " + path + ": " + reason);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return CodecFail(error, "cannot create " + path + ": " + std::strerror(errno));
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    // A full disk may only show when the buffered tail is flushed.
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed)
-    {
-        const std::string why = std::strerror(errno);
-        // No half-written picture is left where a finished one is expected.
-        std::remove(path.c_str());
-        return CodecFail(error, "cannot write " + path + ": " + why);
-    }
-    return true;
+    return WriteWholeFile(path, file, &reason) || CodecFail(error, reason);
 }
