@@ -357,6 +357,14 @@ TEST(WholeFile, ReadsEverythingUpToTheLimitAndTellsWhyNot)
     result = ReadWholeFile(".", &bytes);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.tooLarge);
+
+    // Written whole, replacing what was there; a folder that is not there is named.
+    std::string error;
+    EXPECT_TRUE(WriteWholeFile("five.bin", {7, 8}, &error)) << error;
+    ASSERT_TRUE(ReadWholeFile("five.bin", &bytes).ok);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{7, 8}));
+    EXPECT_FALSE(WriteWholeFile("no-such-folder/out.bin", {1}, &error));
+    EXPECT_EQ(error, "cannot create no-such-folder/out.bin: No such file or directory");
 }
 
 TEST(RenderTarget, FollowsTheRecordsColourDepthAndStencilChoices)
