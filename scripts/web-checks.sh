@@ -7,7 +7,8 @@
 #      two seconds, in the page's test mode (exact frame clock, no start page), against the
 #      native ES build's capture of the same frames (framediff);
 #   3. a script given by the test (KAOS's layers switched on one after another over CLEAR's
-#      methods, the end after 4 s): the page's 40 frames against the native ES build's;
+#      methods, the end after 4 s): the page's 40 frames against the native ES build's, and a
+#      capture of every tenth frame keeps those frames under their own numbers;
 #   4. a missing data file: the page prints the same lines as the native build, the show goes on
 #      to its end with status 0;
 #   5. a person's page: the start page shows the names and the banner; Start (a real click, which
@@ -136,6 +137,20 @@ if drive given capture "script=given.txt&size=160x120&fps=10" --file "given.txt=
   else
     fail "a given script: the page's frames differ from the native ES build's"
     tail -n 20 "$work/framediff-given.txt" >&2
+  fi
+fi
+# The same script keeping every tenth frame: the page writes frames 0, 10, 20 and 30 under those
+# numbers (the page has no worker threads; the files are written on the page's one thread).
+if drive given-every capture "script=given.txt&size=160x120&fps=10&capture-every=10" \
+    --file "given.txt=$work/given.txt" --out "$work/web-given-every" && clean_run given-every; then
+  kept="$(cd "$work/web-given-every" && echo *.png)"
+  expected="frame_000000.png frame_000010.png frame_000020.png frame_000030.png"
+  if [ "$kept" != "$expected" ]; then
+    fail "every tenth frame: the page kept $kept ($expected expected)"
+  elif ! (for name in $expected; do cmp -s "$work/web-given/$name" "$work/web-given-every/$name" || exit 1; done); then
+    fail "every tenth frame: the kept frames differ from the same frames of the full capture"
+  else
+    pass "every tenth frame: $expected, as in the full capture"
   fi
 fi
 step "a script given by the test"

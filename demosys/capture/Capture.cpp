@@ -48,7 +48,7 @@ public:
         if (m_workers.empty())
         {
             if (!m_failed)
-                WriteFrame(Job{m_nextIndex++, std::move(bgra)});
+                WriteFrame(Job{TakeIndex(), std::move(bgra)});
             return !m_failed;
         }
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -58,8 +58,7 @@ public:
         }
         if (m_failed)
             return false;
-        m_queue.push_back(Job{m_nextIndex, std::move(bgra)});
-        m_nextIndex += static_cast<uint64_t>(m_frameStep);
+        m_queue.push_back(Job{TakeIndex(), std::move(bgra)});
         m_workAvailable.notify_one();
         return true;
     }
@@ -85,6 +84,15 @@ private:
         uint64_t index;
         std::vector<uint8_t> bgra;
     };
+
+    // The number the next kept frame is saved under: with --capture-every N the files keep the
+    // show's frame numbers 0, N, 2N, ... whether or not frames are written on worker threads.
+    uint64_t TakeIndex()
+    {
+        const uint64_t index = m_nextIndex;
+        m_nextIndex += static_cast<uint64_t>(m_frameStep);
+        return index;
+    }
 
     void WorkLoop()
     {

@@ -5,8 +5,8 @@
 //
 // The address's parameters are the program's options: ?size=320x240&frames=60 runs it as
 //   zarnovelt --size 320x240 --frames 60
-// (script, size, fps, start, frames take a value; headless, no-music, no-dialog, no-extensions,
-// check-gl, fullscreen, windowed, help, version take none). Two more are the page's own:
+// (script, size, fps, start, frames, capture-every take a value; headless, no-music, no-dialog,
+// no-extensions, check-gl, fullscreen, windowed, help, version take none). Two more are the page's own:
 //   capture      every frame is written as a PNG file into /capture of the page's file system
 //                (with the exact frame clock and no start page), for a test to collect
 //   missing=FILE FILE is taken out of the data before the show starts (a broken-data test)
@@ -25,7 +25,7 @@
   var kMaxPixelRatio = 2;
   var kMaxRenderHeight = 1080;
 
-  var valueOptions = ['script', 'size', 'fps', 'start', 'frames'];
+  var valueOptions = ['script', 'size', 'fps', 'start', 'frames', 'capture-every'];
   var flagOptions = ['headless', 'no-music', 'no-dialog', 'no-extensions', 'check-gl', 'fullscreen', 'windowed',
                      'help', 'version'];
 
