@@ -24,16 +24,26 @@ EsFunctions& Es()
 
 bool EsFunctions::Load(void* (*getProcAddress)(const char* name), std::string* missing)
 {
+    // Buffer mapping is optional (WebGL maps no buffers): without it the layer fills its buffers
+    // with glBufferSubData and offers no glMapBuffer.
+    auto optional = [](const char* name) {
+        return std::strcmp(name, "MapBufferRange") == 0 || std::strcmp(name, "UnmapBuffer") == 0;
+    };
     bool complete = true;
 #define ZARNOVELT_ES_LOAD(upper, name)                                                            \
     name = reinterpret_cast<PFNGL##upper##PROC>(getProcAddress("gl" #name));                       \
-    if (name == nullptr && complete && std::strcmp(#name, "MapBufferRange") != 0)                  \
+    if (name == nullptr && complete && !optional(#name))                                           \
     {                                                                                              \
         complete = false;                                                                          \
         *missing = "gl" #name;                                                                     \
     }
     ZARNOVELT_ES_FUNCTIONS(ZARNOVELT_ES_LOAD)
 #undef ZARNOVELT_ES_LOAD
+    if (MapBufferRange == nullptr || UnmapBuffer == nullptr)
+    {
+        MapBufferRange = nullptr;
+        UnmapBuffer = nullptr;
+    }
     return complete;
 }
 
@@ -66,9 +76,6 @@ bool FixedFunctionLoad(void* (*getProcAddress)(const char* name), std::string* e
             *error = "the context is not OpenGL ES 3.0 or later";
         return false;
     }
-    while (es.GetError() != GL_NO_ERROR)
-    {
-    }
     GLint viewport[4] = {0, 0, 0, 0};
     es.GetIntegerv(GL_VIEWPORT, viewport);
     l.Reset(viewport[2], viewport[3]);
@@ -86,10 +93,7 @@ bool FixedFunctionLoad(void* (*getProcAddress)(const char* name), std::string* e
     es.BindBuffer(GL_ARRAY_BUFFER, l.streamBuffer);
     for (GLuint attribute = 0; attribute < kAttributeCount; ++attribute)
         es.EnableVertexAttribArray(attribute);
-    l.streamSize = 0;
-    l.streamOffset = 0;
     l.loaded = true;
-    l.cache.known = false;
     return true;
 }
 
@@ -133,6 +137,9 @@ const char* FixedFunctionDescription() { return "OpenGL 1.1 through the fixed-fu
 void* FixedFunctionGetProcAddress(const char* name)
 {
     if (name == nullptr)
+        return nullptr;
+    // Buffers are mapped only where the context maps them (not in WebGL).
+    if (Es().MapBufferRange == nullptr && (std::strcmp(name, "glMapBuffer") == 0 || std::strcmp(name, "glUnmapBuffer") == 0))
         return nullptr;
     struct Entry
     {
@@ -362,9 +369,13 @@ void FfglGetIntegerv(GLenum pname, GLint* params)
     {
         for (int i = 0; i < values.count; ++i)
         {
-            const double v = values.color ? values.v[i] * 2147483647.0 : values.v[i];
-            params[i] = static_cast<GLint>(v < 0.0 ? v - 0.5 : v + 0.5);
-            if (!values.color)
+            if (values.color)
+            {
+                // Colours map [-1, 1] onto the whole integer range, rounded to nearest.
+                const double v = values.v[i] * 2147483647.0;
+                params[i] = static_cast<GLint>(v < 0.0 ? v - 0.5 : v + 0.5);
+            }
+            else
                 params[i] = static_cast<GLint>(std::lround(values.v[i]));
         }
         return;

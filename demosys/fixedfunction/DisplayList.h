@@ -40,8 +40,7 @@ struct StaticMesh
     GLuint buffer = 0;
     GLsizei count = 0;              // vertices, three per triangle
     bool perVertex[4] = {};         // color, normal, tex0, tex1
-    bool setsAfter[4] = {};         // the run leaves the attribute's current value at last[]
-    float last[4][4] = {};
+    float last[4][4] = {};          // a per-vertex attribute's value after the run (left current)
     size_t skipTo = 0;              // the command after the run's last End
 };
 

@@ -114,11 +114,11 @@ bool Layer::InsideBegin()
     return true;
 }
 
-const TextureObject* Layer::ActiveTexture(int unit)
+TextureObject* Layer::ActiveTexture(int unit)
 {
     if (!state.texture.units[unit].enabled2D)
         return nullptr;
-    const TextureObject* object = BoundTexture(unit);
+    TextureObject* object = BoundTexture(unit);
     return object != nullptr && object->Complete() ? object : nullptr;
 }
 
@@ -295,11 +295,6 @@ void FfglRasterPos2i(GLint x, GLint y)
 
 namespace ff {
 
-// The triangles of a primitive of `count` vertices, as vertex indices, with each triangle's
-// edges that belong to the primitive's outline (bit 0: first to second vertex, bit 1: second
-// to third, bit 2: third to first). The last vertex of each triangle is the one flat shading
-// takes, as GL says for each primitive, except for quads split along their first diagonal
-// (firstDiagonal: corners 0 to 2), which the draw engine uses only for smooth shading.
 void Triangulate(GLenum mode, size_t count, bool firstDiagonal, std::vector<uint32_t>* indices,
                  std::vector<uint8_t>* edges)
 {
@@ -528,14 +523,6 @@ struct Derived
 
 Derived g_derived;
 
-void Normalise3(float* v)
-{
-    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length > 0.0f)
-        for (int i = 0; i < 3; ++i)
-            v[i] /= length;
-}
-
 void UpdateDerived(Layer& l)
 {
     Derived& d = g_derived;
@@ -689,12 +676,6 @@ void UploadUniforms(Layer& l, Program& p, const ProgramKey& key)
 // ES state
 // ---------------------------------------------------------------------------------------------
 
-namespace ff {
-
-void ApplyTextureParameters(GLuint name, TextureObject& object);
-
-} // namespace ff
-
 namespace {
 
 void SetCapability(GLenum cap, bool on, bool& cached, bool force)
@@ -806,10 +787,11 @@ void Layer::SyncState(bool forDraw)
     }
     for (int u = 0; u < kUnits; ++u)
     {
-        const GLuint name = state.texture.units[u].binding2D;
-        if (ActiveTexture(u) == nullptr)
+        TextureObject* active = ActiveTexture(u);
+        if (active == nullptr)
             continue;
-        TextureObject& object = textures[name];
+        TextureObject& object = *active;
+        const GLuint name = state.texture.units[u].binding2D;
         if (c.textures[u] != name || object.paramsDirty)
         {
             if (c.activeUnit != u)
@@ -820,16 +802,17 @@ void Layer::SyncState(bool forDraw)
             c.textures[u] = name;
             es.BindTexture(GL_TEXTURE_2D, name);
             if (object.paramsDirty)
-                ApplyTextureParameters(name, object);
+                ApplyTextureParameters(object);
         }
     }
 }
 
-void Layer::SyncPixelStore(bool pack)
+void Layer::SyncPixelStore(bool pack) { SyncPixelStore(pack, pack ? client.pack : client.unpack); }
+
+void Layer::SyncPixelStore(bool pack, const PixelStore& wanted)
 {
     EsFunctions& es = Es();
     PixelStore& cached = pack ? cache.pack : cache.unpack;
-    const PixelStore& wanted = pack ? client.pack : client.unpack;
     if (cached.alignment != wanted.alignment)
         es.PixelStorei(pack ? GL_PACK_ALIGNMENT : GL_UNPACK_ALIGNMENT, wanted.alignment);
     if (cached.alignment == -1 || cached.rowLength != wanted.rowLength)
@@ -844,14 +827,6 @@ void Layer::SyncPixelStore(bool pack)
 // ---------------------------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------------------------
-
-namespace ff {
-
-void Triangulate(GLenum mode, size_t count, bool firstDiagonal, std::vector<uint32_t>* indices,
-                 std::vector<uint8_t>* edges);
-bool IsTriangleMode(GLenum mode);
-
-} // namespace ff
 
 namespace {
 
@@ -895,7 +870,9 @@ size_t Stream(Layer& l, const void* data, size_t bytes)
     return offset;
 }
 
-void PointAttributes(const ProgramKey& key, size_t offset)
+// Points the vertex attributes at the Vertex records starting `offset` bytes into the bound
+// array buffer.
+void SetAttributePointers(size_t offset)
 {
     EsFunctions& es = Es();
     const GLsizei stride = sizeof(Vertex);
@@ -908,16 +885,39 @@ void PointAttributes(const ProgramKey& key, size_t offset)
     pointer(kNormal, 3, offsetof(Vertex, normal));
     pointer(kTex0, 2, offsetof(Vertex, tex[0]));
     pointer(kTex1, 2, offsetof(Vertex, tex[1]));
-    (void)key;
 }
 
-void DrawStream(Layer& l, GLenum mode, const Vertex* data, size_t count, const ProgramKey& key)
+void DrawStream(Layer& l, GLenum mode, const Vertex* data, size_t count)
 {
     if (count == 0)
         return;
     const size_t offset = Stream(l, data, count * sizeof(Vertex));
-    PointAttributes(key, offset);
+    SetAttributePointers(offset);
     Es().DrawArrays(mode, 0, static_cast<GLsizei>(count));
+}
+
+// Makes the program for the current state drawing `mode` current, with the ES state and the
+// uniforms it needs. Null when the program cannot be built: the compiler's log is printed the
+// first time only.
+Program* UseProgramFor(Layer& l, GLenum mode)
+{
+    const ProgramKey key = BuildKey(l, mode);
+    std::string log;
+    Program* program = l.programs.Get(key, &log);
+    if (program == nullptr)
+    {
+        if (!log.empty())
+            std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
+        return nullptr;
+    }
+    l.SyncState(true);
+    if (l.cache.program != program->name)
+    {
+        l.cache.program = program->name;
+        Es().UseProgram(program->name);
+    }
+    UploadUniforms(l, *program, key);
+    return program;
 }
 
 bool InsideClipVolume(const Mat4& mvp, const Vertex* data, size_t count)
@@ -970,7 +970,8 @@ void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
     g_points.clear();
     if (mode == GL_QUADS || mode == GL_QUAD_STRIP || mode == GL_POLYGON || unfilled)
     {
-        const Mat4 mvp = Multiply(projection.back(), modelView.back());
+        UpdateDerived(*this);
+        const Mat4& mvp = g_derived.mvp;
         Triangulate(mode, count, mode == GL_QUADS && !fromList && state.lighting.shadeModel != GL_FLAT && InsideClipVolume(mvp, data, count),
                     &g_indices, &g_edges);
         g_expanded.clear();
@@ -1035,25 +1036,8 @@ void Layer::DrawVertices(GLenum mode, const Vertex* data, size_t count)
                             {GL_POINTS, g_points.data(), g_points.size()}};
     for (const Pass& pass : passes)
     {
-        if (pass.count == 0)
-            continue;
-        const ProgramKey key = BuildKey(*this, pass.mode);
-        std::string log;
-        Program* program = programs.Get(key, &log);
-        if (program == nullptr)
-        {
-            if (!log.empty())
-                std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
-            continue;
-        }
-        SyncState(true);
-        if (cache.program != program->name)
-        {
-            cache.program = program->name;
-            Es().UseProgram(program->name);
-        }
-        UploadUniforms(*this, *program, key);
-        DrawStream(*this, pass.mode, pass.data, pass.count, key);
+        if (pass.count != 0 && UseProgramFor(*this, pass.mode) != nullptr)
+            DrawStream(*this, pass.mode, pass.data, pass.count);
     }
 }
 
@@ -1083,25 +1067,11 @@ bool Layer::DrawStatic(const StaticMesh& mesh)
     if (!loaded || state.polygon.modeFront != GL_FILL || state.polygon.modeBack != GL_FILL ||
         state.lighting.shadeModel == GL_FLAT)
         return false;
-    const ProgramKey key = BuildKey(*this, GL_TRIANGLES);
-    std::string log;
-    Program* program = programs.Get(key, &log);
-    if (program == nullptr)
-    {
-        if (!log.empty())
-            std::fprintf(stderr, "fixed-function layer: %s\n", log.c_str());
+    if (UseProgramFor(*this, GL_TRIANGLES) == nullptr)
         return true;
-    }
-    SyncState(true);
     EsFunctions& es = Es();
-    if (cache.program != program->name)
-    {
-        cache.program = program->name;
-        es.UseProgram(program->name);
-    }
-    UploadUniforms(*this, *program, key);
     es.BindBuffer(GL_ARRAY_BUFFER, mesh.buffer);
-    PointAttributes(key, 0);
+    SetAttributePointers(0);
     // Attributes the list never set come from the current values, the same for every vertex.
     const CurrentGroup& c = state.current;
     const GLuint slots[4] = {kColor, kNormal, kTex0, kTex1};
@@ -1112,7 +1082,7 @@ bool Layer::DrawStatic(const StaticMesh& mesh)
             continue;
         es.DisableVertexAttribArray(slots[a]);
         const float* v = values[a];
-        es.VertexAttrib4f(slots[a], v[0], v[1], a == 1 ? v[2] : (a == 0 ? v[2] : 0.0f), a == 0 ? v[3] : 1.0f);
+        es.VertexAttrib4f(slots[a], v[0], v[1], a < 2 ? v[2] : 0.0f, a == 0 ? v[3] : 1.0f);
     }
     es.DrawArrays(GL_TRIANGLES, 0, mesh.count);
     for (int a = 0; a < 4; ++a)

@@ -19,13 +19,39 @@ using namespace ff;
 
 namespace {
 
-template <size_t N>
-std::array<float, N> Copy(const float* v)
+// How many values a vector call (glLightfv, glMaterialfv, glLightModelfv, glFogfv, glTexEnvfv,
+// glTexGenfv) reads for a parameter name; none of these names means another thing in another call.
+int ParameterCount(GLenum pname)
 {
-    std::array<float, N> a{};
-    for (size_t i = 0; i < N; ++i)
-        a[i] = v[i];
-    return a;
+    switch (pname)
+    {
+    case GL_AMBIENT:
+    case GL_DIFFUSE:
+    case GL_SPECULAR:
+    case GL_POSITION:
+    case GL_EMISSION:
+    case GL_AMBIENT_AND_DIFFUSE:
+    case GL_LIGHT_MODEL_AMBIENT:
+    case GL_FOG_COLOR:
+    case GL_TEXTURE_ENV_COLOR:
+    case GL_OBJECT_PLANE:
+    case GL_EYE_PLANE:
+        return 4;
+    case GL_SPOT_DIRECTION:
+    case GL_COLOR_INDEXES:
+        return 3;
+    default:
+        return 1;
+    }
+}
+
+// The values a vector call passes, copied (the rest zero) so a display list can keep them.
+std::array<float, 4> Parameters(GLenum pname, const GLfloat* params)
+{
+    std::array<float, 4> v = {0, 0, 0, 0};
+    for (int i = 0; i < ParameterCount(pname); ++i)
+        v[i] = params[i];
+    return v;
 }
 
 // The enable flag a capability names, or null for one GL 1.1 does not have.
@@ -206,12 +232,13 @@ void FfglLoadIdentity()
 
 void FfglLoadMatrixf(const GLfloat* m)
 {
-    const std::array<float, 16> copy = Copy<16>(m);
-    FF_RECORD(FfglLoadMatrixf(copy.data()));
+    Mat4 copy;
+    std::memcpy(copy.m, m, sizeof(copy.m));
+    FF_RECORD(FfglLoadMatrixf(copy.m));
     Layer& l = L();
     if (l.InsideBegin())
         return;
-    std::memcpy(l.CurrentMatrix().m, copy.data(), sizeof(float) * 16);
+    l.CurrentMatrix() = copy;
     l.MatrixChanged();
 }
 
@@ -627,30 +654,6 @@ void FfglPointSize(GLfloat size)
 
 namespace {
 
-int ParameterCount(GLenum pname)
-{
-    switch (pname)
-    {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_POSITION:
-    case GL_EMISSION:
-    case GL_AMBIENT_AND_DIFFUSE:
-    case GL_LIGHT_MODEL_AMBIENT:
-    case GL_FOG_COLOR:
-    case GL_TEXTURE_ENV_COLOR:
-    case GL_OBJECT_PLANE:
-    case GL_EYE_PLANE:
-        return 4;
-    case GL_SPOT_DIRECTION:
-    case GL_COLOR_INDEXES:
-        return 3;
-    default:
-        return 1;
-    }
-}
-
 void LightValues(GLenum lightName, GLenum pname, const std::array<float, 4>& v)
 {
     Layer& l = L();
@@ -762,23 +765,19 @@ void FfglLightf(GLenum light, GLenum pname, GLfloat param)
         L().SetError(GL_INVALID_ENUM);
         return;
     }
-    const std::array<float, 4> v = {param, 0, 0, 0};
-    FF_RECORD(LightValues(light, pname, v));
-    LightValues(light, pname, v);
+    FfglLightfv(light, pname, &param);
 }
 
 void FfglLightfv(GLenum light, GLenum pname, const GLfloat* params)
 {
-    std::array<float, 4> v = {0, 0, 0, 0};
-    for (int i = 0; i < ParameterCount(pname); ++i)
-        v[i] = params[i];
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(LightValues(light, pname, v));
     LightValues(light, pname, v);
 }
 
 void FfglLightModelfv(GLenum pname, const GLfloat* params)
 {
-    const std::array<float, 4> v = pname == GL_LIGHT_MODEL_AMBIENT ? Copy<4>(params) : std::array<float, 4>{params[0]};
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(FfglLightModelfv(pname, v.data()));
     Layer& l = L();
     if (l.InsideBegin())
@@ -811,9 +810,7 @@ void FfglLightModeli(GLenum pname, GLint param)
 
 void FfglMaterialfv(GLenum face, GLenum pname, const GLfloat* params)
 {
-    std::array<float, 4> v = {0, 0, 0, 0};
-    for (int i = 0; i < ParameterCount(pname); ++i)
-        v[i] = params[i];
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(MaterialValues(face, pname, v));
     MaterialValues(face, pname, v);
 }
@@ -898,7 +895,7 @@ void FfglGetMaterialfv(GLenum face, GLenum pname, GLfloat* params)
 
 void FfglFogfv(GLenum pname, const GLfloat* params)
 {
-    const std::array<float, 4> v = pname == GL_FOG_COLOR ? Copy<4>(params) : std::array<float, 4>{params[0]};
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(FfglFogfv(pname, v.data()));
     Layer& l = L();
     if (l.InsideBegin())
@@ -1070,7 +1067,7 @@ void EnvValues(GLenum target, GLenum pname, const std::array<float, 4>& v)
 
 void FfglTexEnvfv(GLenum target, GLenum pname, const GLfloat* params)
 {
-    const std::array<float, 4> v = pname == GL_TEXTURE_ENV_COLOR ? Copy<4>(params) : std::array<float, 4>{params[0]};
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(EnvValues(target, pname, v));
     EnvValues(target, pname, v);
 }
@@ -1171,7 +1168,7 @@ void GenValues(GLenum coord, GLenum pname, const std::array<float, 4>& v)
 
 void FfglTexGenfv(GLenum coord, GLenum pname, const GLfloat* params)
 {
-    const std::array<float, 4> v = pname == GL_TEXTURE_GEN_MODE ? std::array<float, 4>{params[0]} : Copy<4>(params);
+    const std::array<float, 4> v = Parameters(pname, params);
     FF_RECORD(GenValues(coord, pname, v));
     GenValues(coord, pname, v);
 }

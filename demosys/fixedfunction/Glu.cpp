@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "fixedfunction/Matrix.h"
+
 void FfgluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
 {
     const double radians = fovy / 2.0 * 3.14159265358979323846 / 180.0;
@@ -29,23 +31,15 @@ void FfgluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX, 
     float f[3] = {static_cast<float>(centerX - eyeX), static_cast<float>(centerY - eyeY),
                   static_cast<float>(centerZ - eyeZ)};
     float up[3] = {static_cast<float>(upX), static_cast<float>(upY), static_cast<float>(upZ)};
-    auto normalise = [](float* v) {
-        const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        if (length == 0.0f)
-            return;
-        v[0] /= length;
-        v[1] /= length;
-        v[2] /= length;
-    };
     auto cross = [](const float* a, const float* b, float* r) {
         r[0] = a[1] * b[2] - a[2] * b[1];
         r[1] = a[2] * b[0] - a[0] * b[2];
         r[2] = a[0] * b[1] - a[1] * b[0];
     };
-    normalise(f);
+    ff::Normalise3(f);
     float s[3];
     cross(f, up, s);
-    normalise(s);
+    ff::Normalise3(s);
     float u[3];
     cross(s, f, u);
     GLfloat m[16] = {};

@@ -122,8 +122,6 @@ public:
     GLuint streamBuffer = 0;
     size_t streamSize = 0;
     size_t streamOffset = 0;
-    GLuint quadIndexBuffer = 0;
-    size_t quadIndexCount = 0;    // quads the index buffer covers
     ProgramCache programs;
     std::string extensions;
     std::string version;
@@ -142,11 +140,13 @@ public:
     // True (with GL_INVALID_OPERATION set) when called between glBegin and glEnd.
     bool InsideBegin();
     // The bound texture of the unit when texturing is on there and the texture is complete.
-    const TextureObject* ActiveTexture(int unit);
+    TextureObject* ActiveTexture(int unit);
 
     // The draw engine (Draw.cpp).
     void SyncState(bool forDraw);
+    // Sets the ES pack (or unpack) state to `wanted`; the client's own state by default.
     void SyncPixelStore(bool pack);
+    void SyncPixelStore(bool pack, const PixelStore& wanted);
     void DrawVertices(GLenum mode, const Vertex* data, size_t count);
     // Draws a display list's static mesh; false when the state needs the list replayed instead.
     bool DrawStatic(const StaticMesh& mesh);
@@ -155,8 +155,16 @@ public:
 
 Layer& L();
 
-// Called first by every entry point that a display list records: true when the call is only
-// recorded (GL_COMPILE), so the entry point returns without executing.
-bool RecordOnly();
+// The triangles of a primitive of `count` vertices, as vertex indices, with each triangle's
+// edges that belong to the primitive's outline (bit 0: first to second vertex, bit 1: second
+// to third, bit 2: third to first). The last vertex of each triangle is the one flat shading
+// takes, as GL says for each primitive, except for quads split along their first diagonal
+// (firstDiagonal: corners 0 to 2), which the draw engine uses only for smooth shading.
+void Triangulate(GLenum mode, size_t count, bool firstDiagonal, std::vector<uint32_t>* indices,
+                 std::vector<uint8_t>* edges);
+// GL_TRIANGLES to GL_POLYGON: the primitives that have faces.
+bool IsTriangleMode(GLenum mode);
+// Sets the bound ES texture's filters and wraps from the object's state.
+void ApplyTextureParameters(TextureObject& object);
 
 } // namespace ff

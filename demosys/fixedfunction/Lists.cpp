@@ -8,11 +8,9 @@
 #include "fixedfunction/DisplayList.h"
 #include "fixedfunction/EsFunctions.h"
 #include "fixedfunction/Layer.h"
+#include "fixedfunction/Record.h"
 
 namespace ff {
-
-void Triangulate(GLenum mode, size_t count, bool flat, std::vector<uint32_t>* indices, std::vector<uint8_t>* edges);
-bool IsTriangleMode(GLenum mode);
 
 namespace {
 
@@ -114,10 +112,7 @@ bool BuildMesh(const std::vector<ListCommand>& commands, size_t first, StaticMes
         }
     }
     for (int a = 0; a < 4; ++a)
-    {
         mesh->perVertex[a] = defined[a];
-        mesh->setsAfter[a] = defined[a];
-    }
     EsFunctions& es = Es();
     es.GenBuffers(1, &mesh->buffer);
     es.BindBuffer(GL_ARRAY_BUFFER, mesh->buffer);
@@ -200,12 +195,12 @@ void ExecuteList(DisplayList& list)
             {
                 const StaticMesh& mesh = list.meshes[c.mesh];
                 CurrentGroup& current = l.state.current;
-                if (mesh.setsAfter[kSlotColor])
+                if (mesh.perVertex[kSlotColor])
                     std::memcpy(current.color, mesh.last[kSlotColor], sizeof(current.color));
-                if (mesh.setsAfter[kSlotNormal])
+                if (mesh.perVertex[kSlotNormal])
                     std::memcpy(current.normal, mesh.last[kSlotNormal], sizeof(current.normal));
                 for (int u = 0; u < kUnits; ++u)
-                    if (mesh.setsAfter[kSlotTex0 + u])
+                    if (mesh.perVertex[kSlotTex0 + u])
                         std::memcpy(current.texCoord[u], mesh.last[kSlotTex0 + u], sizeof(current.texCoord[u]));
                 i = mesh.skipTo - 1;
                 break;
@@ -343,13 +338,8 @@ void FfglEndList()
 
 void FfglCallList(GLuint list)
 {
+    FF_RECORD(FfglCallList(list));
     Layer& l = L();
-    if (l.compiling && l.executingDepth == 0)
-    {
-        RecordCall([list] { FfglCallList(list); });
-        if (l.compilingMode == GL_COMPILE)
-            return;
-    }
     auto found = l.lists.find(list);
     if (found == l.lists.end())
         return;

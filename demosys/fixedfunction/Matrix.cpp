@@ -28,22 +28,12 @@ Mat4 Multiply(const Mat4& a, const Mat4& b)
     return r;
 }
 
-Mat4 Translation(float x, float y, float z)
+void Normalise3(float* v)
 {
-    Mat4 m = Identity();
-    m.m[12] = x;
-    m.m[13] = y;
-    m.m[14] = z;
-    return m;
-}
-
-Mat4 Scaling(float x, float y, float z)
-{
-    Mat4 m = Identity();
-    m.m[0] = x;
-    m.m[5] = y;
-    m.m[10] = z;
-    return m;
+    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length > 0.0f)
+        for (int i = 0; i < 3; ++i)
+            v[i] /= length;
 }
 
 Mat4 Rotation(float angle, float x, float y, float z)

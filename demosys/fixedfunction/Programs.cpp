@@ -62,8 +62,6 @@ std::string GenExpression(GenMode mode, int unit, int coordinate)
     }
 }
 
-} // namespace
-
 std::string VertexSource(const ProgramKey& key)
 {
     const bool eyeNeeded = NeedsEye(key);
@@ -206,8 +204,6 @@ std::string VertexSource(const ProgramKey& key)
     return s;
 }
 
-namespace {
-
 const char* const kSourceNames[] = {"texel", "u_envColor", "primary", "previous"};
 
 std::string CombineArgument(const UnitKey& unit, int n, int index, bool alpha)
@@ -245,8 +241,6 @@ std::string CombineFunction(int function, const std::string& a0, const std::stri
                      : "vec3(4.0 * dot(" + a0 + " - 0.5, " + a1 + " - 0.5))";
     }
 }
-
-} // namespace
 
 std::string FragmentSource(const ProgramKey& key)
 {
@@ -363,28 +357,6 @@ std::string FragmentSource(const ProgramKey& key)
     return s;
 }
 
-// ---------------------------------------------------------------------------------------------
-// The cache
-// ---------------------------------------------------------------------------------------------
-
-size_t ProgramCache::KeyHash::operator()(const ProgramKey& key) const
-{
-    // 64-bit FNV-1a over the key's bytes (keys are zero-filled before they are set), folded to
-    // the width of size_t where it is narrower (32-bit builds, WebAssembly).
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&key);
-    uint64_t hash = 1469598103934665603ull;
-    for (size_t i = 0; i < sizeof(key); ++i)
-        hash = (hash ^ bytes[i]) * 1099511628211ull;
-    return static_cast<size_t>(hash ^ (hash >> 32));
-}
-
-bool ProgramCache::KeyEqual::operator()(const ProgramKey& a, const ProgramKey& b) const
-{
-    return std::memcmp(&a, &b, sizeof(a)) == 0;
-}
-
-namespace {
-
 GLuint CompileShader(GLenum type, const std::string& source, std::string* log)
 {
     EsFunctions& es = Es();
@@ -405,6 +377,26 @@ GLuint CompileShader(GLenum type, const std::string& source, std::string* log)
 
 } // namespace
 
+// ---------------------------------------------------------------------------------------------
+// The cache
+// ---------------------------------------------------------------------------------------------
+
+size_t ProgramCache::KeyHash::operator()(const ProgramKey& key) const
+{
+    // 64-bit FNV-1a over the key's bytes (keys are zero-filled before they are set), folded to
+    // the width of size_t where it is narrower (32-bit builds, WebAssembly).
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&key);
+    uint64_t hash = 1469598103934665603ull;
+    for (size_t i = 0; i < sizeof(key); ++i)
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return static_cast<size_t>(hash ^ (hash >> 32));
+}
+
+bool ProgramCache::KeyEqual::operator()(const ProgramKey& a, const ProgramKey& b) const
+{
+    return std::memcmp(&a, &b, sizeof(a)) == 0;
+}
+
 Program* ProgramCache::Get(const ProgramKey& key, std::string* log)
 {
     if (m_last != nullptr && KeyEqual()(key, m_lastKey))
@@ -416,20 +408,18 @@ Program* ProgramCache::Get(const ProgramKey& key, std::string* log)
         m_last = found->second.get();
         return m_last;
     }
-    if (m_failed.count(key) != 0)
-        return nullptr;
     EsFunctions& es = Es();
     const GLuint vertex = CompileShader(GL_VERTEX_SHADER, VertexSource(key), log);
     if (vertex == 0)
     {
-        m_failed.insert(key);
+        m_programs.emplace(key, nullptr);
         return nullptr;
     }
     const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, FragmentSource(key), log);
     if (fragment == 0)
     {
         es.DeleteShader(vertex);
-        m_failed.insert(key);
+        m_programs.emplace(key, nullptr);
         return nullptr;
     }
     const GLuint name = es.CreateProgram();
@@ -451,7 +441,7 @@ Program* ProgramCache::Get(const ProgramKey& key, std::string* log)
         es.GetProgramInfoLog(name, sizeof(buffer) - 1, nullptr, buffer);
         *log = std::string("program: ") + buffer;
         es.DeleteProgram(name);
-        m_failed.insert(key);
+        m_programs.emplace(key, nullptr);
         return nullptr;
     }
     auto program = std::make_unique<Program>();
@@ -478,9 +468,9 @@ void ProgramCache::Release(bool callGl)
 {
     if (callGl)
         for (auto& entry : m_programs)
-            Es().DeleteProgram(entry.second->name);
+            if (entry.second != nullptr)
+                Es().DeleteProgram(entry.second->name);
     m_programs.clear();
-    m_failed.clear();
     m_last = nullptr;
 }
 

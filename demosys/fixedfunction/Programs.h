@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "fixedfunction/State.h"
@@ -122,7 +121,6 @@ public:
     // otherwise fail, and print, on every draw) until Release.
     Program* Get(const ProgramKey& key, std::string* log);
     void Release(bool callGl);
-    size_t Size() const { return m_programs.size(); }
 
 private:
     struct KeyHash
@@ -133,14 +131,10 @@ private:
     {
         bool operator()(const ProgramKey& a, const ProgramKey& b) const;
     };
+    // Null for a key whose program failed to build.
     std::unordered_map<ProgramKey, std::unique_ptr<Program>, KeyHash, KeyEqual> m_programs;
-    std::unordered_set<ProgramKey, KeyHash, KeyEqual> m_failed;
     ProgramKey m_lastKey = {};
     Program* m_last = nullptr;
 };
-
-// The two shaders' sources for a key (for tests and the cache).
-std::string VertexSource(const ProgramKey& key);
-std::string FragmentSource(const ProgramKey& key);
 
 } // namespace ff

@@ -76,21 +76,37 @@ int SourceComponents(GLenum format)
     }
 }
 
+// Tightly packed rows: what the layer hands ES after converting pixels itself.
+constexpr PixelStore kTightStore = {1, 0, 0, 0, false, false};
+
+// Where rows of `width` pixels of `components` bytes lie in client memory under a pixel store.
+struct RowLayout
+{
+    size_t rowBytes;    // from one row's start to the next's
+    size_t offset;      // of the first pixel
+};
+
+RowLayout Rows(const PixelStore& store, GLsizei width, int components)
+{
+    const size_t rowPixels = store.rowLength > 0 ? static_cast<size_t>(store.rowLength) : static_cast<size_t>(width);
+    const size_t alignment = static_cast<size_t>(std::max(1, store.alignment));
+    const size_t rowBytes = (rowPixels * components + alignment - 1) / alignment * alignment;
+    return {rowBytes, store.skipRows * rowBytes + store.skipPixels * components};
+}
+
 // Reads width x height pixels of `format` unsigned bytes under the unpack state into tightly
 // packed RGB or RGBA (components 3 or 4).
 std::vector<unsigned char> Unpack(const PixelStore& store, GLsizei width, GLsizei height, GLenum format,
                                   const void* pixels, int components)
 {
     const int source = SourceComponents(format);
-    const size_t rowPixels = store.rowLength > 0 ? static_cast<size_t>(store.rowLength) : static_cast<size_t>(width);
-    const size_t alignment = static_cast<size_t>(std::max(1, store.alignment));
-    const size_t rowBytes = (rowPixels * source + alignment - 1) / alignment * alignment;
-    const auto* base = static_cast<const unsigned char*>(pixels) + store.skipRows * rowBytes + store.skipPixels * source;
+    const RowLayout rows = Rows(store, width, source);
+    const auto* base = static_cast<const unsigned char*>(pixels) + rows.offset;
     std::vector<unsigned char> out(static_cast<size_t>(width) * height * components);
     unsigned char* to = out.data();
     for (GLsizei y = 0; y < height; ++y)
     {
-        const unsigned char* from = base + y * rowBytes;
+        const unsigned char* from = base + y * rows.rowBytes;
         for (GLsizei x = 0; x < width; ++x, from += source, to += components)
         {
             unsigned char rgba[4];
@@ -121,25 +137,6 @@ std::vector<unsigned char> Unpack(const PixelStore& store, GLsizei width, GLsize
     return out;
 }
 
-// The real unpack state for tightly packed rows, until the next SyncPixelStore.
-void TightUnpack(Layer& l)
-{
-    PixelStore tight = {1, 0, 0, 0, false, false};
-    const PixelStore saved = l.client.unpack;
-    l.client.unpack = tight;
-    l.SyncPixelStore(false);
-    l.client.unpack = saved;
-}
-
-void TightPack(Layer& l)
-{
-    PixelStore tight = {1, 0, 0, 0, false, false};
-    const PixelStore saved = l.client.pack;
-    l.client.pack = tight;
-    l.SyncPixelStore(true);
-    l.client.pack = saved;
-}
-
 // Binds the active unit's texture on the ES side for an upload or a parameter change.
 void BindForChange(Layer& l)
 {
@@ -165,9 +162,8 @@ GLuint g_packBuffer = 0;
 
 namespace ff {
 
-void ApplyTextureParameters(GLuint name, TextureObject& object)
+void ApplyTextureParameters(TextureObject& object)
 {
-    (void)name;
     EsFunctions& es = Es();
     // GL_CLAMP samples the edge texels here; the shader mixes in the border colour.
     auto wrap = [](GLenum mode) { return mode == GL_CLAMP || mode == GL_CLAMP_TO_BORDER ? GL_CLAMP_TO_EDGE : mode; };
@@ -284,7 +280,7 @@ void FfglTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei wi
         converted = Unpack(l.client.unpack, width, height, format, pixels, choice.components);
         data = converted.data();
     }
-    TightUnpack(l);
+    l.SyncPixelStore(false, kTightStore);
     Es().TexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(choice.esInternal), width, height, 0, choice.esFormat,
                     GL_UNSIGNED_BYTE, data);
     if (level == 0)
@@ -322,7 +318,7 @@ void FfglTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei wid
     BindForChange(l);
     const std::vector<unsigned char> converted =
         Unpack(l.client.unpack, width, height, format, pixels, choice.components);
-    TightUnpack(l);
+    l.SyncPixelStore(false, kTightStore);
     Es().TexSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, choice.esFormat, GL_UNSIGNED_BYTE,
                        converted.data());
 }
@@ -380,7 +376,7 @@ void TexParameter(GLenum target, GLenum pname, const float* v)
     object->paramsDirty = true;
     // Set now on the ES side, so an upload or a foreign reader sees it.
     BindForChange(l);
-    ApplyTextureParameters(l.state.texture.units[l.state.texture.activeUnit].binding2D, *object);
+    ApplyTextureParameters(*object);
     l.textureVersion++;
 }
 
@@ -517,32 +513,29 @@ void FfglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum form
     GLuint packBuffer = g_packBuffer;
     if (packBuffer != 0)
         es.BindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    TightPack(l);
+    l.SyncPixelStore(true, kTightStore);
     es.ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     unsigned char* target = static_cast<unsigned char*>(pixels);
-    const PixelStore& store = l.client.pack;
-    const size_t rowPixels = store.rowLength > 0 ? static_cast<size_t>(store.rowLength) : static_cast<size_t>(width);
-    const size_t alignment = static_cast<size_t>(std::max(1, store.alignment));
-    const size_t rowBytes = (rowPixels * components + alignment - 1) / alignment * alignment;
-    const size_t offset = store.skipRows * rowBytes + store.skipPixels * components;
+    const RowLayout rows = Rows(l.client.pack, width, components);
     void* mapped = nullptr;
     if (packBuffer != 0)
     {
         es.BindBuffer(GL_PIXEL_PACK_BUFFER, packBuffer);
         GLint size = 0;
         es.GetBufferParameteriv(GL_PIXEL_PACK_BUFFER, GL_BUFFER_SIZE, &size);
-        mapped = es.MapBufferRange(GL_PIXEL_PACK_BUFFER, 0, size, GL_MAP_WRITE_BIT);
+        mapped = es.MapBufferRange != nullptr ? es.MapBufferRange(GL_PIXEL_PACK_BUFFER, 0, size, GL_MAP_WRITE_BIT)
+                                              : nullptr;
         if (mapped == nullptr)
             return;
         target = static_cast<unsigned char*>(mapped) + reinterpret_cast<size_t>(pixels);
     }
+    const bool bgr = format == GL_BGR || format == GL_BGRA;
     for (GLsizei row = 0; row < height; ++row)
     {
-        unsigned char* to = target + offset + row * rowBytes;
+        unsigned char* to = target + rows.offset + row * rows.rowBytes;
         const unsigned char* from = rgba.data() + static_cast<size_t>(row) * width * 4;
         for (GLsizei column = 0; column < width; ++column, from += 4, to += components)
         {
-            const bool bgr = format == GL_BGR || format == GL_BGRA;
             to[0] = bgr ? from[2] : from[0];
             to[1] = from[1];
             to[2] = bgr ? from[0] : from[2];
@@ -671,7 +664,7 @@ GLint FfgluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GL
         return GLU_INVALID_VALUE;
     std::vector<unsigned char> level = Unpack(l.client.unpack, width, height, format, data, 4);
     const PixelStore saved = l.client.unpack;
-    l.client.unpack = {1, 0, 0, 0, false, false};
+    l.client.unpack = kTightStore;
     GLsizei w = width;
     GLsizei h = height;
     for (GLint n = 0;; ++n)

@@ -25,17 +25,13 @@
 
 namespace {
 
-GLboolean UnmapNothing(GLenum) { return GL_FALSE; }
-
-// The WebGL 2 entry points for the layer. WebGL maps no buffers: the layer is told there is no
-// glMapBufferRange (it then fills its buffers with glBufferSubData and reads pixels directly),
-// and glUnmapBuffer, which it then never calls, unmaps nothing.
+// The WebGL 2 entry points for the layer. WebGL maps no buffers (the browser's lookup still
+// answers for the ES names, with functions that fail): the layer is told there is no mapping, so
+// it fills its buffers with glBufferSubData, reads pixels directly and offers no glMapBuffer.
 void* WebGlProcAddress(const char* name)
 {
-    if (std::strcmp(name, "glMapBufferRange") == 0)
+    if (std::strcmp(name, "glMapBufferRange") == 0 || std::strcmp(name, "glUnmapBuffer") == 0)
         return nullptr;
-    if (std::strcmp(name, "glUnmapBuffer") == 0)
-        return reinterpret_cast<void*>(&UnmapNothing);
     return emscripten_webgl_get_proc_address(name);
 }
 
@@ -96,14 +92,9 @@ public:
     bool HasGl() const override { return true; }
     bool IsInteractive() const override { return m_interactive; }
 
-    // The layer's functions, but no buffer mapping: WebGL maps no buffer for reading, so a
-    // capture reads its frames back directly.
-    PROC GetProcAddress(const char* name) override
-    {
-        if (name == nullptr || std::strncmp(name, "glMapBuffer", 11) == 0 || std::strncmp(name, "glUnmapBuffer", 13) == 0)
-            return nullptr;
-        return reinterpret_cast<PROC>(FixedFunctionGetProcAddress(name));
-    }
+    // The layer's functions (without glMapBuffer here, so a capture reads its frames back
+    // directly).
+    PROC GetProcAddress(const char* name) override { return reinterpret_cast<PROC>(FixedFunctionGetProcAddress(name)); }
 
     BackendEvents PollEvents() override
     {
