@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <thread>
+#include <chrono>
 
 #include "DemoGL.h"
 #include "api/Scheduler.h"
@@ -15,6 +15,7 @@
 #include "show/ShowClock.h"
 #include "support/Profiler.h"
 #include "support/Report.h"
+#include "support/Threads.h"
 
 namespace {
 
@@ -312,7 +313,7 @@ int ShowLoop::Play()
             CountFrame();
             if (hasGl)
                 Present();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            RestWhilePaused();
             continue;
         }
         m_redraw = false;

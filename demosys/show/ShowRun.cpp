@@ -119,9 +119,13 @@ bool ShowRun::OpenBackend(const BackendConfig& config, bool wantWindow, std::str
         ChooseRasterizerThreads();
         // Opening the context keeps one core busy and the others idle: the textures the effects
         // will load are decoded meanwhile (TexturePredecoder.h); without threads each is decoded
-        // when its effect loads it.
-        m_predecoder.Start(".", WorkerThreads(std::max(1u, std::thread::hardware_concurrency())));
-        m_library.textures.SetPredecoder(&m_predecoder);
+        // when its effect loads it, by the ordinary load.
+        const unsigned workers = WorkerThreads(std::max(1u, std::thread::hardware_concurrency()));
+        if (workers > 0)
+        {
+            m_predecoder.Start(".", workers);
+            m_library.textures.SetPredecoder(&m_predecoder);
+        }
     }
     std::string windowError = "no window backend";
     if (m_backend && m_backend->Open(config, role == BackendRole::Window ? &windowError : error))
