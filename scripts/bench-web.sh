@@ -27,8 +27,6 @@ mkdir -p "$work"
 end_ms="$(awk '$2 == "end" { print $1 }' "$root/build-gles/data/demoflow.txt")"
 frames="$(awk -v end="$end_ms" -v fps="$fps" 'BEGIN { n = end * fps / 1000; f = int(n); print (f < n ? f + 1 : f) }')"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
 # Seconds of one native run.
 native_seconds() {
   local started

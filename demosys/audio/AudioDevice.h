@@ -24,7 +24,4 @@ public:
     virtual int64_t Consumed() = 0;
 
     virtual int SampleRate() const = 0;
-
-    // Sample frames in the device's buffer: the latency subtracted from the samples taken.
-    virtual int64_t BufferSamples() const = 0;
 };

@@ -2,7 +2,7 @@
 // 127.0.0.1 with a small server of its own, opens the page with the parameters asked for, and
 // reports what the page did as one JSON object on standard output:
 //   {status, state, lines, consoleErrors, frames, overlay, ...}
-// Used by scripts/web-checks.sh (which judges the results) and scripts/bench.sh.
+// Used by scripts/web-checks.sh (which judges the results) and scripts/bench-web.sh.
 //
 // Usage: node drive.mjs ROOT MODE [options]
 //   ROOT                       the folder to serve (build-web)

@@ -22,7 +22,6 @@ public:
     int64_t Position() override;
     int64_t Consumed() override;
     int SampleRate() const override { return m_rate; }
-    int64_t BufferSamples() const override { return m_bufferSamples; }
     void Close();
 
 private:
@@ -33,7 +32,6 @@ private:
     SDL_AudioDeviceID m_device = 0;
     bool m_audioInitialised = false;
     int m_rate = 0;
-    int64_t m_bufferSamples = 0;
     bool m_paused = true;
 };
 
@@ -82,7 +80,6 @@ bool SdlAudioDevice::Open(std::unique_ptr<MusicStream> stream, std::string* erro
         return false;
     }
     m_rate = obtained.freq;
-    m_bufferSamples = obtained.samples;
     m_clock = std::make_unique<AudioClock>(obtained.freq, obtained.samples);
     m_clock->Reset(stream->Position());
     m_stream = std::move(stream);

@@ -63,7 +63,6 @@ public:
 
     int SampleRate() const override { return m_clock.SampleRate(); }
 
-    int64_t BufferSamples() const override { return static_cast<int64_t>(kLeadSeconds * m_clock.SampleRate()); }
 
 private:
     // Queues chunks until the lead is covered.

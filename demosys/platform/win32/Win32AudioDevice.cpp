@@ -110,7 +110,6 @@ public:
     int64_t Position() override { return m_clock ? m_clock->Position(std::chrono::steady_clock::now()) : 0; }
     int64_t Consumed() override { return m_clock ? m_clock->Consumed() : 0; }
     int SampleRate() const override { return m_rate; }
-    int64_t BufferSamples() const override { return int64_t{kBufferCount} * kBufferFrames; }
 
     void Close()
     {
