@@ -316,6 +316,20 @@ bool DecodeTga(const uint8_t* bytes, size_t size, DecodedImage* image, std::stri
 // PNG
 // ---------------------------------------------------------------------------------------------
 
+int SinglePngFilter(int filters)
+{
+    static const int kBits[5] = {kPngFilterNone, kPngFilterSub, kPngFilterUp, kPngFilterAverage, kPngFilterPaeth};
+    int single = -1;
+    for (int type = 0; type < 5; ++type)
+        if ((filters & kBits[type]) != 0)
+        {
+            if (single >= 0)
+                return -1;
+            single = type;
+        }
+    return single;
+}
+
 bool WritePngBgra(const std::string& path, int width, int height, const uint8_t* bgra,
                   std::string* error, int compressionLevel)
 {

@@ -61,14 +61,7 @@ void WritePngBody(png_structp png, png_infop info, FILE* file, int width, int he
     png_write_info(png, info);
     for (int y = 0; y < height; ++y)
     {
-        const int sourceRow = bottomRowFirst ? height - 1 - y : y;
-        const uint8_t* source = bgra + static_cast<size_t>(sourceRow) * static_cast<size_t>(width) * 4;
-        for (int x = 0; x < width; ++x)
-        {
-            row[x * 3 + 0] = source[x * 4 + 2];
-            row[x * 3 + 1] = source[x * 4 + 1];
-            row[x * 3 + 2] = source[x * 4 + 0];
-        }
+        BgraRowToRgb(bgra, width, height, y, bottomRowFirst, row);
         png_write_row(png, row);
     }
     png_write_end(png, nullptr);

@@ -16,21 +16,6 @@
 
 namespace {
 
-// stb's filter number for a single kPngFilter* bit; -1 (stb chooses) for none or several.
-int ForcedFilter(int filters)
-{
-    static const int kBits[5] = {kPngFilterNone, kPngFilterSub, kPngFilterUp, kPngFilterAverage, kPngFilterPaeth};
-    int forced = -1;
-    for (int type = 0; type < 5; ++type)
-        if ((filters & kBits[type]) != 0)
-        {
-            if (forced >= 0)
-                return -1;
-            forced = type;
-        }
-    return forced;
-}
-
 void Append(void* context, void* data, int size)
 {
     auto* file = static_cast<std::vector<uint8_t>*>(context);
@@ -49,20 +34,11 @@ bool WritePngBgraRows(const std::string& path, int width, int height, const uint
     const size_t rowBytes = static_cast<size_t>(width) * 3;
     std::vector<uint8_t> rgb(rowBytes * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y)
-    {
-        const int sourceRow = bottomRowFirst ? height - 1 - y : y;
-        const uint8_t* source = bgra + static_cast<size_t>(sourceRow) * static_cast<size_t>(width) * 4;
-        uint8_t* target = rgb.data() + static_cast<size_t>(y) * rowBytes;
-        for (int x = 0; x < width; ++x)
-        {
-            target[x * 3 + 0] = source[x * 4 + 2];
-            target[x * 3 + 1] = source[x * 4 + 1];
-            target[x * 3 + 2] = source[x * 4 + 0];
-        }
-    }
+        BgraRowToRgb(bgra, width, height, y, bottomRowFirst, rgb.data() + static_cast<size_t>(y) * rowBytes);
     // stb's deflate needs a level of at least 1 to find any match.
     stbi_write_png_compression_level = std::clamp(compression.level, 1, 9);
-    stbi_write_force_png_filter = ForcedFilter(compression.filters);
+    // stb's filter numbers are PNG's; -1 lets stb choose.
+    stbi_write_force_png_filter = SinglePngFilter(compression.filters);
     std::vector<uint8_t> file;
     if (stbi_write_png_to_func(Append, &file, width, height, 3, rgb.data(), static_cast<int>(rowBytes)) == 0)
         return CodecFail(error, "cannot write " + path + ": the PNG encoder failed");

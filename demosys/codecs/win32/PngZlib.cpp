@@ -70,17 +70,10 @@ void FilterRow(int type, const uint8_t* row, const uint8_t* previous, size_t byt
 // smallest sum of absolute values (the usual choice of PNG encoders).
 int ChooseFilter(int allowed, const uint8_t* row, const uint8_t* previous, size_t bytes, std::vector<uint8_t>* scratch)
 {
-    static const int kBits[5] = {kPngFilterNone, kPngFilterSub, kPngFilterUp, kPngFilterAverage, kPngFilterPaeth};
-    int choices = 0;
-    int only = 0;
-    for (int type = 0; type < 5; ++type)
-        if ((allowed & kBits[type]) != 0)
-        {
-            ++choices;
-            only = type;
-        }
-    if (choices == 1)
+    const int only = SinglePngFilter(allowed);
+    if (only >= 0)
         return only;
+    static const int kBits[5] = {kPngFilterNone, kPngFilterSub, kPngFilterUp, kPngFilterAverage, kPngFilterPaeth};
     int best = -1;
     uint64_t bestCost = 0;
     for (int type = 0; type < 5; ++type)
@@ -123,14 +116,7 @@ bool EncodePng(int width, int height, const uint8_t* bgra, bool bottomRowFirst, 
     bool ok = true;
     for (int y = 0; y < height && ok; ++y)
     {
-        const int sourceRow = bottomRowFirst ? height - 1 - y : y;
-        const uint8_t* source = bgra + static_cast<size_t>(sourceRow) * static_cast<size_t>(width) * 4;
-        for (int x = 0; x < width; ++x)
-        {
-            row[x * 3 + 0] = source[x * 4 + 2];
-            row[x * 3 + 1] = source[x * 4 + 1];
-            row[x * 3 + 2] = source[x * 4 + 0];
-        }
+        BgraRowToRgb(bgra, width, height, y, bottomRowFirst, row.data());
         const uint8_t* above = y > 0 ? previous.data() : nullptr;
         const int type = ChooseFilter(allowed, row.data(), above, rowBytes, &scratch);
         filtered[0] = static_cast<uint8_t>(type);
