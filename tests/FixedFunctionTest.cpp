@@ -9,6 +9,7 @@
 #include <array>
 #include <vector>
 
+#include "GlChecks.h"
 #include "GlTestContext.h"
 
 namespace {
@@ -18,20 +19,6 @@ class FixedFunction : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(GlTestContext::Create(32, 32)); }
     void TearDown() override { EXPECT_EQ(GlTestContext::TakeGlErrors(), std::vector<unsigned int>{}); }
-
-    static GLint Int(GLenum what)
-    {
-        GLint value = 0;
-        glGetIntegerv(what, &value);
-        return value;
-    }
-    static std::array<GLfloat, 4> Floats(GLenum what)
-    {
-        std::array<GLfloat, 4> values{};
-        glGetFloatv(what, values.data());
-        return values;
-    }
-    static bool On(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
 
     // A quad over the whole view in the current colour, with identity matrices.
     static void FillView()
@@ -58,7 +45,7 @@ TEST_F(FixedFunction, EachAttributeGroupRestoresItsOwnStateOnly)
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glFogf(GL_FOG_DENSITY, 1.0f);
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);
-    EXPECT_EQ(Int(GL_ATTRIB_STACK_DEPTH), 1);
+    EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 1);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glClearColor(1, 0, 0, 0);
@@ -71,20 +58,18 @@ TEST_F(FixedFunction, EachAttributeGroupRestoresItsOwnStateOnly)
     glFogf(GL_FOG_DENSITY, 0.5f); // fog group: not saved
     glPopAttrib();
 
-    EXPECT_FALSE(On(GL_BLEND));
-    EXPECT_EQ(Int(GL_BLEND_SRC), GL_ONE);
-    EXPECT_EQ(Int(GL_BLEND_DST), GL_ZERO);
-    EXPECT_EQ(Floats(GL_COLOR_CLEAR_VALUE), (std::array<GLfloat, 4>{0.25f, 0.5f, 0.75f, 1.0f}));
-    EXPECT_FALSE(On(GL_DEPTH_TEST));
-    EXPECT_EQ(Int(GL_DEPTH_FUNC), GL_LESS);
-    GLint modes[2] = {0, 0};
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_FILL);
-    EXPECT_FALSE(On(GL_FOG)) << "an enable comes back with GL_ENABLE_BIT";
-    EXPECT_FALSE(On(GL_TEXTURE_2D));
-    EXPECT_EQ(Int(GL_SHADE_MODEL), GL_FLAT) << "the lighting group was not pushed";
-    EXPECT_EQ(Floats(GL_FOG_DENSITY)[0], 0.5f) << "the fog group was not pushed";
-    EXPECT_EQ(Int(GL_ATTRIB_STACK_DEPTH), 0);
+    EXPECT_FALSE(IsOn(GL_BLEND));
+    EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_ONE);
+    EXPECT_EQ(GetInt(GL_BLEND_DST), GL_ZERO);
+    EXPECT_EQ(GetFloats(GL_COLOR_CLEAR_VALUE), (std::array<GLfloat, 4>{0.25f, 0.5f, 0.75f, 1.0f}));
+    EXPECT_FALSE(IsOn(GL_DEPTH_TEST));
+    EXPECT_EQ(GetInt(GL_DEPTH_FUNC), GL_LESS);
+    EXPECT_EQ(GetInts(GL_POLYGON_MODE)[0], GL_FILL);
+    EXPECT_FALSE(IsOn(GL_FOG)) << "an enable comes back with GL_ENABLE_BIT";
+    EXPECT_FALSE(IsOn(GL_TEXTURE_2D));
+    EXPECT_EQ(GetInt(GL_SHADE_MODEL), GL_FLAT) << "the lighting group was not pushed";
+    EXPECT_EQ(GetFloats(GL_FOG_DENSITY)[0], 0.5f) << "the fog group was not pushed";
+    EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 0);
     glShadeModel(GL_SMOOTH);
 }
 
@@ -102,15 +87,11 @@ TEST_F(FixedFunction, LightingAndFogAndViewportGroups)
     glFogi(GL_FOG_MODE, GL_EXP2);
     glViewport(4, 4, 8, 8);
     glPopAttrib();
-    EXPECT_FALSE(On(GL_LIGHTING));
-    EXPECT_FALSE(On(GL_LIGHT1)) << "lighting and enable groups together restore the light's enable";
-    GLfloat eye[4];
-    glGetLightfv(GL_LIGHT1, GL_POSITION, eye);
-    EXPECT_EQ((std::array<GLfloat, 4>{eye[0], eye[1], eye[2], eye[3]}), (std::array<GLfloat, 4>{1, 2, 3, 1}));
-    EXPECT_EQ(Int(GL_FOG_MODE), GL_LINEAR);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 32);
+    EXPECT_FALSE(IsOn(GL_LIGHTING));
+    EXPECT_FALSE(IsOn(GL_LIGHT1)) << "lighting and enable groups together restore the light's enable";
+    EXPECT_EQ(LightValue(GL_LIGHT1, GL_POSITION), (std::array<GLfloat, 4>{1, 2, 3, 1}));
+    EXPECT_EQ(GetInt(GL_FOG_MODE), GL_LINEAR);
+    EXPECT_EQ(GetInts(GL_VIEWPORT)[2], 32);
 }
 
 #ifdef ZARNOVELT_GLES
@@ -121,7 +102,7 @@ TEST_F(FixedFunction, EnableBitAloneRestoresLightEnables)
     glPushAttrib(GL_ENABLE_BIT);
     glEnable(GL_LIGHT0);
     glPopAttrib();
-    EXPECT_FALSE(On(GL_LIGHT0));
+    EXPECT_FALSE(IsOn(GL_LIGHT0));
 }
 #endif
 
@@ -137,13 +118,10 @@ TEST_F(FixedFunction, TextureGroupRestoresBindingEnvironmentAndGeneration)
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glEnable(GL_TEXTURE_GEN_S);
     glPopAttrib();
-    EXPECT_EQ(Int(GL_TEXTURE_BINDING_2D), 0);
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE);
-    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode);
-    EXPECT_EQ(mode, GL_EYE_LINEAR);
-    EXPECT_FALSE(On(GL_TEXTURE_GEN_S));
+    EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_EQ(TextureEnvMode(), GL_MODULATE);
+    EXPECT_EQ(TextureGenMode(GL_S), GL_EYE_LINEAR);
+    EXPECT_FALSE(IsOn(GL_TEXTURE_GEN_S));
     glDeleteTextures(1, &texture);
 }
 
@@ -151,7 +129,7 @@ TEST_F(FixedFunction, AttributeStacksOverflowAndUnderflow)
 {
     glPopAttrib();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_UNDERFLOW));
-    const GLint depth = Int(GL_MAX_ATTRIB_STACK_DEPTH);
+    const GLint depth = GetInt(GL_MAX_ATTRIB_STACK_DEPTH);
     ASSERT_GE(depth, 16);
     for (GLint i = 0; i < depth; ++i)
         glPushAttrib(GL_CURRENT_BIT);
@@ -160,7 +138,7 @@ TEST_F(FixedFunction, AttributeStacksOverflowAndUnderflow)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_OVERFLOW));
     for (GLint i = 0; i < depth; ++i)
         glPopAttrib();
-    EXPECT_EQ(Int(GL_ATTRIB_STACK_DEPTH), 0);
+    EXPECT_EQ(GetInt(GL_ATTRIB_STACK_DEPTH), 0);
 
     glPopClientAttrib();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_UNDERFLOW));
@@ -169,8 +147,8 @@ TEST_F(FixedFunction, AttributeStacksOverflowAndUnderflow)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 7);
     glPopClientAttrib();
-    EXPECT_EQ(Int(GL_UNPACK_ALIGNMENT), 4);
-    EXPECT_EQ(Int(GL_PACK_ROW_LENGTH), 0);
+    EXPECT_EQ(GetInt(GL_UNPACK_ALIGNMENT), 4);
+    EXPECT_EQ(GetInt(GL_PACK_ROW_LENGTH), 0);
 }
 
 TEST_F(FixedFunction, MatrixStacksKeepTheirDepthsAndReportErrors)
@@ -179,7 +157,7 @@ TEST_F(FixedFunction, MatrixStacksKeepTheirDepthsAndReportErrors)
     glLoadIdentity();
     glTranslatef(1, 2, 3);
     glPushMatrix();
-    EXPECT_EQ(Int(GL_MODELVIEW_STACK_DEPTH), 2);
+    EXPECT_EQ(GetInt(GL_MODELVIEW_STACK_DEPTH), 2);
     glRotatef(90, 0, 0, 1);
     glPopMatrix();
     GLfloat m[16];
@@ -194,7 +172,7 @@ TEST_F(FixedFunction, MatrixStacksKeepTheirDepthsAndReportErrors)
     for (GLenum mode : {GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE})
     {
         glMatrixMode(mode);
-        const GLint max = Int(mode == GL_MODELVIEW    ? GL_MAX_MODELVIEW_STACK_DEPTH
+        const GLint max = GetInt(mode == GL_MODELVIEW    ? GL_MAX_MODELVIEW_STACK_DEPTH
                               : mode == GL_PROJECTION ? GL_MAX_PROJECTION_STACK_DEPTH
                                                       : GL_MAX_TEXTURE_STACK_DEPTH);
         ASSERT_GE(max, mode == GL_MODELVIEW ? 32 : 2);
@@ -216,7 +194,7 @@ TEST_F(FixedFunction, CallsBetweenBeginAndEndThatAreNotVertexDataAreErrors)
     glEnable(GL_BLEND);
     glEnd();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
-    EXPECT_FALSE(On(GL_BLEND));
+    EXPECT_FALSE(IsOn(GL_BLEND));
     glEnd();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
     glEnable(0x1234);
@@ -235,8 +213,8 @@ TEST_F(FixedFunction, DisplayListsReplayTheirStateChanges)
     FillView();
     glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
     glEndList();
-    EXPECT_EQ(Int(GL_LIST_INDEX), 0);
-    EXPECT_FALSE(On(GL_BLEND));
+    EXPECT_EQ(GetInt(GL_LIST_INDEX), 0);
+    EXPECT_FALSE(IsOn(GL_BLEND));
     EXPECT_NEAR(GlTestContext::Pixel(16, 16).g, 0, 1);
 
     // A list that calls the other one, twice: the green adds up.
@@ -244,13 +222,13 @@ TEST_F(FixedFunction, DisplayListsReplayTheirStateChanges)
     glCallList(list);
     glEndList();
     glCallList(list + 1);
-    EXPECT_TRUE(On(GL_BLEND));
-    EXPECT_EQ(Int(GL_BLEND_SRC), GL_ONE);
+    EXPECT_TRUE(IsOn(GL_BLEND));
+    EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_ONE);
     const Rgba pixel = GlTestContext::Pixel(16, 16);
     EXPECT_NEAR(pixel.g, 255, 2);
     EXPECT_NEAR(pixel.r, 0, 1);
     // The colour set after the quad is the current colour after the call.
-    EXPECT_EQ(Floats(GL_CURRENT_COLOR), (std::array<GLfloat, 4>{1.0f, 0.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(GetFloats(GL_CURRENT_COLOR), (std::array<GLfloat, 4>{1.0f, 0.0f, 0.0f, 1.0f}));
 
     EXPECT_TRUE(glIsList(list));
     glDeleteLists(list, 2);
@@ -339,8 +317,8 @@ TEST_F(FixedFunction, ColorMaterialTakesOnlyItsEnums)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
     glColorMaterial(GL_FRONT, GL_SHININESS);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
-    EXPECT_EQ(Int(GL_COLOR_MATERIAL_FACE), GL_FRONT);
-    EXPECT_EQ(Int(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
+    EXPECT_EQ(GetInt(GL_COLOR_MATERIAL_FACE), GL_FRONT);
+    EXPECT_EQ(GetInt(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
 }
 

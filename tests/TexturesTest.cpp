@@ -18,20 +18,21 @@ namespace {
 // Red in the top half of the picture, blue in the bottom half.
 Rgb8 TopRedBottomBlue(int, int y, int height) { return y < height / 2 ? Rgb8{255, 0, 0} : Rgb8{0, 0, 255}; }
 
-// Draws the bound texture over the whole view with texture coordinates (0,0) at the bottom left.
-void DrawFullViewQuad()
+// Draws the bound texture on a white quad from -half to half in x and y (the whole view at 1),
+// with texture coordinates (0,0) at the bottom left.
+void DrawTexturedQuad(float half = 1.0f)
 {
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0);
-    glVertex2f(-1, -1);
+    glVertex2f(-half, -half);
     glTexCoord2f(1, 0);
-    glVertex2f(1, -1);
+    glVertex2f(half, -half);
     glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
+    glVertex2f(half, half);
     glTexCoord2f(0, 1);
-    glVertex2f(-1, 1);
+    glVertex2f(-half, half);
     glEnd();
     glDisable(GL_TEXTURE_2D);
 }
@@ -80,7 +81,7 @@ TEST_F(Textures, JpegIsUploadedUprightWithItsParameters)
     EXPECT_EQ(LevelParameter(GL_TEXTURE_INTERNAL_FORMAT), GL_RGB5_A1);
     EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 16);
 
-    DrawFullViewQuad();
+    DrawTexturedQuad();
     const Rgba top = GlTestContext::Pixel(16, 28);
     const Rgba bottom = GlTestContext::Pixel(16, 3);
     EXPECT_GT(top.r, 200);
@@ -106,19 +107,7 @@ MaskedLines MultiplyIntoGrey(unsigned id)
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     glBindTexture(GL_TEXTURE_2D, id);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(-0.5f, -0.5f);
-    glTexCoord2f(1, 0);
-    glVertex2f(0.5f, -0.5f);
-    glTexCoord2f(1, 1);
-    glVertex2f(0.5f, 0.5f);
-    glTexCoord2f(0, 1);
-    glVertex2f(-0.5f, 0.5f);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
+    DrawTexturedQuad(0.5f);
     glDisable(GL_BLEND);
     MaskedLines lines;
     for (int i = 0; i < 32; ++i)
@@ -200,7 +189,7 @@ TEST_F(Textures, UnUploadFreesTheStorageAndKeepsTheName)
     ASSERT_EQ(DEMOGL_TextureUpload(id), 0);
     glBindTexture(GL_TEXTURE_2D, id);
     EXPECT_EQ(LevelParameter(GL_TEXTURE_WIDTH), 8);
-    DrawFullViewQuad();
+    DrawTexturedQuad();
     EXPECT_EQ(GlTestContext::Pixel(10, 10).g, 255);
 
     // Unknown ids are refused.

@@ -4,7 +4,10 @@
 // desktop that is there (under Wine, the virtual display the checks run on).
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "TestFiles.h"
 
 class ScopedVirtualDisplay
 {
@@ -20,8 +23,7 @@ public:
 
 private:
     std::string m_why;
-    std::string m_previousDisplay;
-    bool m_hadDisplay = false;
-    bool m_displaySet = false;
     long m_server = 0;      // the X server's process id (Linux)
+    // DISPLAY while the object lives (Linux); put back after the server has been stopped.
+    std::optional<ScopedEnvironment> m_display;
 };

@@ -8,8 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 ScopedVirtualDisplay::ScopedVirtualDisplay(int width, int height)
 {
     int pipeFds[2];
@@ -55,12 +53,7 @@ ScopedVirtualDisplay::ScopedVirtualDisplay(int width, int height)
         m_why = "Xvfb did not start (is the xvfb package installed?)";
         return;
     }
-    const char* previous = std::getenv("DISPLAY");
-    m_hadDisplay = previous != nullptr;
-    if (m_hadDisplay)
-        m_previousDisplay = previous;
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    m_displaySet = true;
+    m_display.emplace("DISPLAY", (":" + number).c_str());
 }
 
 ScopedVirtualDisplay::~ScopedVirtualDisplay()
@@ -70,10 +63,4 @@ ScopedVirtualDisplay::~ScopedVirtualDisplay()
         kill(static_cast<pid_t>(m_server), SIGTERM);
         waitpid(static_cast<pid_t>(m_server), nullptr, 0);
     }
-    if (!m_displaySet)
-        return;
-    if (m_hadDisplay)
-        setenv("DISPLAY", m_previousDisplay.c_str(), 1);
-    else
-        unsetenv("DISPLAY");
 }
