@@ -360,14 +360,10 @@ std::vector<ShowResult> Show(Report& report)
     {
         if (result.runs.empty())
             continue;
-        std::vector<double> times;
         std::vector<Profiler::FrameRecord> all;
         for (const Profile& run : result.runs)
-        {
             all.insert(all.end(), run.frames.begin(), run.frames.end());
-            for (const Profiler::FrameRecord& frame : run.frames)
-                times.push_back(frame.totalMs);
-        }
+        const std::vector<double> times = FrameTotalsMs(all);
         int over = 0;
         for (const Profiler::SecondStats& second : result.seconds)
             over += second.p99Ms > 16.7 ? 1 : 0;
@@ -653,9 +649,7 @@ void Share(Report& report)
             RemoveTree(directory);
             if (!ok)
                 continue;
-            std::vector<double> times;
-            for (const Profiler::FrameRecord& frame : profile.frames)
-                times.push_back(frame.totalMs);
+            const std::vector<double> times = FrameTotalsMs(profile.frames);
             table.Row({kind, size.Label(), std::to_string(profile.frames.size()), Fixed(Median(times), 2),
                        Fixed(BucketShare(profile.frames, Profiler::kLibrary), 2),
                        Fixed(BucketShare(profile.frames, Profiler::kEffects), 1),
@@ -712,12 +706,7 @@ void Threads(Report& report)
         std::vector<double> smallP50, smallP99, largeP50, largeP99, smallPng, largeMp4;
     };
     std::map<std::string, Samples> samples;
-    auto frameTimes = [](const Profile& profile) {
-        std::vector<double> times;
-        for (const Profiler::FrameRecord& frame : profile.frames)
-            times.push_back(frame.totalMs);
-        return times;
-    };
+    auto frameTimes = [](const Profile& profile) { return FrameTotalsMs(profile.frames); };
     for (int r = 0; r < g_options.threadRepetitions; ++r)
         for (const std::string& setting : settings)
         {
@@ -964,10 +953,7 @@ void Compare(Report& report)
     auto showStat = [&](const std::string& binary, const std::function<double(const std::vector<Profiler::SecondStats>&,
                                                                               const std::vector<double>&)>& f) {
         const Profile& show = numbers[binary].shows.front();
-        std::vector<double> times;
-        for (const Profiler::FrameRecord& frame : show.frames)
-            times.push_back(frame.totalMs);
-        return f(Profiler::PerSecond(show.frames), times);
+        return f(Profiler::PerSecond(show.frames), FrameTotalsMs(show.frames));
     };
     const auto p99 = [](const std::vector<Profiler::SecondStats>&, const std::vector<double>& t) { return P99(t); };
     const auto p50 = [](const std::vector<Profiler::SecondStats>&, const std::vector<double>& t) { return Median(t); };
@@ -1036,13 +1022,6 @@ struct FrameTimes
         for (const Profiler::FrameRecord& frame : frames)
             sum += frame.totalMs;
         return frames.empty() ? 0.0 : sum / static_cast<double>(frames.size());
-    }
-    std::vector<double> Times() const
-    {
-        std::vector<double> times;
-        for (const Profiler::FrameRecord& frame : frames)
-            times.push_back(frame.totalMs);
-        return times;
     }
     // A bucket's milliseconds a frame, on average.
     double BucketMs(int bucket) const
@@ -1115,11 +1094,12 @@ void EsBuild(Report& report)
         if (times[0].frames.empty() || times[1].frames.empty())
             continue;
         const double means[2] = {times[0].MeanMs(), times[1].MeanMs()};
-        const double medians[2] = {Median(times[0].Times()), Median(times[1].Times())};
+        const std::vector<double> totals[2] = {FrameTotalsMs(times[0].frames), FrameTotalsMs(times[1].frames)};
+        const double medians[2] = {Median(totals[0]), Median(totals[1])};
         const double ratio = means[0] > 0.0 ? means[1] / means[0] : 0.0;
         ratios.Row({size.Label(), std::to_string(times[1].frames.size() / runs), Fixed(means[0], 2),
-                    Fixed(medians[0], 2), Fixed(P99(times[0].Times()), 2), Fixed(means[1], 2), Fixed(medians[1], 2),
-                    Fixed(P99(times[1].Times()), 2), Fixed(ratio, 2),
+                    Fixed(medians[0], 2), Fixed(P99(totals[0]), 2), Fixed(means[1], 2), Fixed(medians[1], 2),
+                    Fixed(P99(totals[1]), 2), Fixed(ratio, 2),
                     medians[0] > 0.0 ? Fixed(medians[1] / medians[0], 2) : "-", ratio <= 1.3 ? "met" : "not met"});
         for (int b = 0; b < 2; ++b)
             split.Row({size.Label(), b == 0 ? "fixed-function" : "ES", Fixed(times[b].BucketMs(Profiler::kEffects), 2),

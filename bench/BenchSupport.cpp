@@ -177,6 +177,15 @@ bool ReadProfile(const std::string& path, Profile* profile)
     return !profile->marks.empty();
 }
 
+std::vector<double> FrameTotalsMs(const std::vector<Profiler::FrameRecord>& frames)
+{
+    std::vector<double> times;
+    times.reserve(frames.size());
+    for (const Profiler::FrameRecord& frame : frames)
+        times.push_back(frame.totalMs);
+    return times;
+}
+
 double BucketShare(const std::vector<Profiler::FrameRecord>& frames, int bucket)
 {
     double total = 0.0;

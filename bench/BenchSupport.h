@@ -56,6 +56,9 @@ struct Profile
 // False when the file cannot be read or holds no marks.
 bool ReadProfile(const std::string& path, Profile* profile);
 
+// Every frame's whole time, in milliseconds, in order.
+std::vector<double> FrameTotalsMs(const std::vector<Profiler::FrameRecord>& frames);
+
 // Share of the summed frame time that went to a bucket, in percent.
 double BucketShare(const std::vector<Profiler::FrameRecord>& frames, int bucket);
 

@@ -158,6 +158,13 @@ void MakeTerrainTexture(Generated* out)
     constexpr int kWork = 1024;
     constexpr int kLinesAlongX = 32;
     Canvas c(kWork, kWork);
+    // The lines' strength across a row, the same on every row.
+    std::vector<float> grid(kWork);
+    for (int x = 0; x < kWork; ++x)
+    {
+        const float across = (x + 0.5f) / kWork * kLinesAlongX;
+        grid[x] = LineProfile((across - std::round(across)) * (static_cast<float>(kWork) / kLinesAlongX), 1.6f, 5.0f);
+    }
     for (int y = 0; y < kWork; ++y)
     {
         const float t = 1.0f - (y + 0.5f) / kWork;
@@ -166,11 +173,7 @@ void MakeTerrainTexture(Generated* out)
         const float high = std::clamp((f - 0.5f) / 0.25f, 0.0f, 1.0f);
         const Rgb line = Mix(Mix(palette::kCyan, palette::kMagenta, high * high * (3.0f - 2.0f * high)), palette::kWhite, 0.35f);
         for (int x = 0; x < kWork; ++x)
-        {
-            const float across = (x + 0.5f) / kWork * kLinesAlongX;
-            const float grid = LineProfile((across - std::round(across)) * (static_cast<float>(kWork) / kLinesAlongX), 1.6f, 5.0f);
-            c.Set(x, y, Mix(base * 0.9f, line, std::min(1.0f, grid)));
-        }
+            c.Set(x, y, Mix(base * 0.9f, line, std::min(1.0f, grid[x])));
     }
     EmitPicture(out, "t_terrain_1.jpg", c, 512, 512);
 }

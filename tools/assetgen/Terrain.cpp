@@ -55,13 +55,26 @@ std::vector<std::vector<TrackPoint>> LowCameraTracks()
     return tracks;
 }
 
+// The point of the segment from a to b nearest to (c, r): how far along it (0 at a, 1 at b)
+// and how far from (c, r).
+struct Nearest
+{
+    float t;
+    float distance;
+};
+
+Nearest NearestOnSegment(float c, float r, float ac, float ar, float bc, float br)
+{
+    const float dc = bc - ac;
+    const float dr = br - ar;
+    const float length2 = dc * dc + dr * dr;
+    const float t = length2 > 0.0f ? std::clamp(((c - ac) * dc + (r - ar) * dr) / length2, 0.0f, 1.0f) : 0.0f;
+    return {t, std::hypot(c - (ac + t * dc), r - (ar + t * dr))};
+}
+
 float DistanceToSegment(float c, float r, TrackPoint a, TrackPoint b)
 {
-    const float dc = b.c - a.c;
-    const float dr = b.r - a.r;
-    const float length2 = dc * dc + dr * dr;
-    const float t = length2 > 0.0f ? std::clamp(((c - a.c) * dc + (r - a.r) * dr) / length2, 0.0f, 1.0f) : 0.0f;
-    return std::hypot(c - (a.c + t * dc), r - (a.r + t * dr));
+    return NearestOnSegment(c, r, a.c, a.r, b.c, b.r).distance;
 }
 
 float DistanceToTracks(float c, float r, const std::vector<std::vector<TrackPoint>>& tracks)
@@ -123,13 +136,10 @@ float RidgeHeight(const RidgeLine& ridge, float c, float r)
     {
         const CrestPoint& a = ridge.crest[i];
         const CrestPoint& b = ridge.crest[i + 1];
-        const float dc = b.c - a.c;
-        const float dr = b.r - a.r;
-        const float t = std::clamp(((c - a.c) * dc + (r - a.r) * dr) / (dc * dc + dr * dr), 0.0f, 1.0f);
-        const float distance = std::hypot(c - (a.c + t * dc), r - (a.r + t * dr));
+        const Nearest nearest = NearestOnSegment(c, r, a.c, a.r, b.c, b.r);
         // Smooth along the crest too, so peaks and saddles are rounded.
-        const float s = t * t * (3.0f - 2.0f * t);
-        const float crest = a.height + (b.height - a.height) * s;
+        const float crest = a.height + (b.height - a.height) * SmoothStep(0.0f, 1.0f, nearest.t);
+        const float distance = nearest.distance;
         best = std::max(best, crest * std::exp(-(distance * distance) / (ridge.spread * ridge.spread)));
     }
     return best;
@@ -140,6 +150,11 @@ float RidgeHeight(const RidgeLine& ridge, float c, float r)
 Bytes MakeHeightMap()
 {
     const std::vector<std::vector<TrackPoint>> tracks = LowCameraTracks();
+    // On faster displays the camera runs on south down the same column and out over the south
+    // edge: a narrow gorge carries the valley on through the south ridge.
+    const TrackPoint entry = tracks.front().front();
+    const TrackPoint gorgeFrom = {entry.c, tracks.front().back().r};
+    const TrackPoint gorgeTo = {entry.c, -32.0f};
     std::vector<float> field(static_cast<size_t>(kSize) * kSize);
     for (int r = 0; r < kSize; ++r)
         for (int c = 0; c < kSize; ++c)
@@ -158,10 +173,7 @@ Bytes MakeHeightMap()
             // The valley along the camera's track: a dark floor some forty samples wide that
             // opens into the slopes over about a hundred.
             const float distance = DistanceToTracks(x, z, tracks);
-            // On faster displays the camera runs on south down the same column and out over the
-            // south edge: a narrow gorge carries the valley on through the south ridge.
-            const TrackPoint entry = tracks.front().front();
-            const float gorge = DistanceToSegment(x, z, {entry.c, tracks.front().back().r}, {entry.c, -32.0f});
+            const float gorge = DistanceToSegment(x, z, gorgeFrom, gorgeTo);
             const float open = std::min(SmoothStep(25.0f, 115.0f, distance), SmoothStep(12.0f, 60.0f, gorge));
             const float floor = 0.05f + 0.04f * hills;
             field[static_cast<size_t>(r) * kSize + c] = floor + (height - floor) * open;

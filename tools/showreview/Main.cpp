@@ -127,18 +127,26 @@ bool Parse(int argc, char** argv, Arguments* a)
     return true;
 }
 
-bool Seams(const std::string& path, const SeamSettings& settings, std::vector<SeamLine>* lines)
+struct Picture
 {
-    int width = 0, height = 0;
+    int width = 0;
+    int height = 0;
     std::vector<uint8_t> rgba;
+};
+
+// False, with a message naming the file, when it cannot be read.
+bool ReadPicture(const std::string& path, Picture* picture)
+{
     std::string reason;
-    if (!ReadPngRgba(path, &width, &height, &rgba, &reason))
-    {
-        std::fprintf(stderr, "showreview: cannot read %s: %s\n", path.c_str(), reason.c_str());
-        return false;
-    }
-    *lines = FindSeams(rgba.data(), width, height, settings);
-    return true;
+    if (ReadPngRgba(path, &picture->width, &picture->height, &picture->rgba, &reason))
+        return true;
+    std::fprintf(stderr, "showreview: cannot read %s: %s\n", path.c_str(), reason.c_str());
+    return false;
+}
+
+std::vector<SeamLine> Seams(const Picture& picture, const SeamSettings& settings)
+{
+    return FindSeams(picture.rgba.data(), picture.width, picture.height, settings);
 }
 
 int SeamsCommand(const Arguments& a)
@@ -156,9 +164,10 @@ int SeamsCommand(const Arguments& a)
         }
         for (const std::string& frame : found)
         {
-            std::vector<SeamLine> seams;
-            if (!Seams(frame, a.seamSettings, &seams))
+            Picture picture;
+            if (!ReadPicture(frame, &picture))
                 return 2;
+            const std::vector<SeamLine> seams = Seams(picture, a.seamSettings);
             ++frames;
             flagged += seams.empty() ? 0 : 1;
             lines += seams.size();
@@ -170,15 +179,13 @@ int SeamsCommand(const Arguments& a)
     return lines == 0 ? 0 : 1;
 }
 
-bool Differs(const std::string& before, const std::string& after)
+// Some pixel differs by more than 8 in some colour channel, or the sizes differ.
+bool Differs(const Picture& before, const Picture& after)
 {
-    int wa = 0, ha = 0, wb = 0, hb = 0;
-    std::vector<uint8_t> a, b;
-    std::string reason;
-    if (!ReadPngRgba(before, &wa, &ha, &a, &reason) || !ReadPngRgba(after, &wb, &hb, &b, &reason) || wa != wb || ha != hb)
+    if (before.width != after.width || before.height != after.height)
         return true;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (i % 4 != 3 && std::abs(int(a[i]) - int(b[i])) > 8)
+    for (size_t i = 0; i < before.rgba.size(); ++i)
+        if (i % 4 != 3 && std::abs(int(before.rgba[i]) - int(after.rgba[i])) > 8)
             return true;
     return false;
 }
@@ -202,13 +209,25 @@ int SheetCommand(const Arguments& a, bool compare)
         if (compare)
         {
             item.afterPath = (fs::path(a.paths[1]) / fs::path(frame).filename()).string();
-            if (!fs::exists(item.afterPath) || (a.changedOnly && !Differs(frame, item.afterPath)))
+            if (!fs::exists(item.afterPath))
                 continue;
         }
-        if (a.markSeams && !Seams(compare ? item.afterPath : frame, a.seamSettings, &item.seams))
-            return 2;
-        if (a.markSeams && compare && !Seams(frame, a.seamSettings, &item.beforeSeams))
-            return 2;
+        // Each frame is read once for what is asked of it (pages read them again, one at a time).
+        if (a.markSeams || (compare && a.changedOnly))
+        {
+            Picture before;
+            Picture after;
+            if (!ReadPicture(frame, &before) || (compare && !ReadPicture(item.afterPath, &after)))
+                return 2;
+            if (compare && a.changedOnly && !Differs(before, after))
+                continue;
+            if (a.markSeams)
+            {
+                item.seams = Seams(compare ? after : before, a.seamSettings);
+                if (compare)
+                    item.beforeSeams = Seams(before, a.seamSettings);
+            }
+        }
         items.push_back(item);
     }
     if (items.empty())
