@@ -233,8 +233,19 @@ wait_for_show() {   # WINDOW PID FILE
 }
 # Ends a run that did not end itself, by its id (Wine's programs take no SIGTERM).
 stop_run() { kill -KILL "$1" 2> /dev/null || true; wait "$1" 2> /dev/null || true; }
+# Waits up to 20 s for a run to end by itself: exit_status is its status, empty when it runs on.
+wait_exit() {   # PID
+  local attempt
+  exit_status=""
+  for attempt in $(seq 1 40); do
+    kill -0 "$1" 2> /dev/null || { wait "$1" && exit_status=0 || exit_status=$?; return 0; }
+    sleep 0.5
+  done
+}
+# The display's DPI as Wine reads it (LogPixels, in the prefix of the executable's kind).
+set_dpi() { wine_of_kind reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f > /dev/null 2>&1; }
 
-wine_of_kind reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f > /dev/null 2>&1
+set_dpi 96
 "$wine" "$exe" --size 640x480 --start 0:24 > "$work/window.out" 2> "$work/window.err" &
 window_pid=$!
 window_failed() {
@@ -309,13 +320,9 @@ sleep 0.5
 pointer_shown window-again || window_failed "F11 again: no pointer over the show in a window"
 key space
 key Escape
-status=""
-for attempt in $(seq 1 40); do
-  kill -0 "$window_pid" 2> /dev/null || { wait "$window_pid" && status=0 || status=$?; break; }
-  sleep 0.5
-done
-[ -n "$status" ] || window_failed "Escape did not end the show"
-[ "$status" = 0 ] || window_failed "exit status $status after Escape"
+wait_exit "$window_pid"
+[ -n "$exit_status" ] || window_failed "Escape did not end the show"
+[ "$exit_status" = 0 ] || window_failed "exit status $exit_status after Escape"
 echo "windows-checks: F1, F11, Alt+Tab away and back, F11, Escape: the pointer only over the show in a window and while away, the show moving on, exit status 0"
 step "a window run of $what"
 
@@ -372,8 +379,8 @@ step "video capture through ffmpeg.exe, $what"
 
 # 3f. A display scaled to 200 %: Wine reads the DPI from LogPixels, in the prefix of the
 # executable's kind, which goes back to 96 DPI however this ends.
-trap 'wine_of_kind reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 96 /f > /dev/null 2>&1 || true' EXIT
-wine_of_kind reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f > /dev/null 2>&1
+trap 'set_dpi 96 || true' EXIT
+set_dpi 192
 "$wine" "$exe" --size 640x480 --start 0:24 > "$work/window.out" 2> "$work/window.err" &
 window_pid=$!
 dialog="$(wait_for_window '^Zarnovelt$' tall "$window_pid")"
@@ -393,10 +400,7 @@ key F1
 sleep 1
 shot "$review/overlay-192dpi.png" 0 "$show"
 key Escape
-for attempt in $(seq 1 40); do
-  kill -0 "$window_pid" 2> /dev/null || break
-  sleep 0.5
-done
+wait_exit "$window_pid"
 stop_run "$window_pid"
 echo "windows-checks: at 192 DPI the dialog is ${dialog_width}x$dialog_height twice over and a 640x480 show has a 1280x960 window; screenshots in $review"
 step "a display at 192 DPI, $what"

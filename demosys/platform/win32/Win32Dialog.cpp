@@ -229,13 +229,7 @@ LRESULT CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 // The work area of the display the window is on (the whole primary display without one).
 RECT WorkArea(HWND window)
 {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    const HMONITOR monitor = window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
-                                               : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    if (GetMonitorInfoW(monitor, &info))
-        return info.rcWork;
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return MonitorRect(window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor(), true);
 }
 
 } // namespace
@@ -344,7 +338,7 @@ Win32DialogResult RunWin32StartupDialog(HWND owner, const StartupDialogModel& mo
     DialogState state;
     state.model = &model;
     state.choices = choices;
-    state.dpi = owner != nullptr ? WindowDpi(owner) : MonitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    state.dpi = owner != nullptr ? WindowDpi(owner) : MonitorDpi(PrimaryMonitor());
     state.fonts = std::make_unique<Win32DialogFonts>(state.dpi);
     state.layout = LayoutWin32StartupDialog(model, state.dpi, *state.fonts);
     state.banner = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(140), IMAGE_BITMAP, 0, 0, 0));

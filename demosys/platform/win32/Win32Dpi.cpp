@@ -54,6 +54,17 @@ int MonitorDpi(HMONITOR monitor)
     return SystemDpi();
 }
 
+HMONITOR PrimaryMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+
+RECT MonitorRect(HMONITOR monitor, bool workArea)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info))
+        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return workArea ? info.rcWork : info.rcMonitor;
+}
+
 int WindowDpi(HWND window)
 {
     if (window != nullptr && DpiForWindow() != nullptr)

@@ -22,6 +22,13 @@ int WindowDpi(HWND window);
 // The DPI of a monitor, for a window about to open on it.
 int MonitorDpi(HMONITOR monitor);
 
+// The primary display.
+HMONITOR PrimaryMonitor();
+
+// A display's rectangle, whole or without the task bar (its work area); the primary display's
+// size where Windows cannot tell.
+RECT MonitorRect(HMONITOR monitor, bool workArea);
+
 // The message font (dialogs, buttons) as the person set it, at `dpi`.
 LOGFONTW MessageFontForDpi(int dpi);
 

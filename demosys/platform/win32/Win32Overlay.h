@@ -16,11 +16,6 @@ public:
     // `dpi`; the context must be current on `dc`.
     void Draw(HDC dc, const std::vector<std::string>& lines, int width, int height, int dpi);
 
-    // The height of a line of text and the width of a character, in pixels, of the font last
-    // drawn with (0 before the first Draw).
-    int LineHeight() const { return m_lineHeight; }
-    int CharacterWidth() const { return m_charWidth; }
-
     // Frees the font's display lists (the context must still be current).
     void Release();
 

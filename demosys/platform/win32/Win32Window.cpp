@@ -56,19 +56,11 @@ HMONITOR DisplayMonitor(int index)
 {
     MonitorSearch search{index, 0, nullptr};
     EnumDisplayMonitors(nullptr, nullptr, VisitMonitor, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr ? search.found : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    return search.found != nullptr ? search.found : PrimaryMonitor();
 }
 
 // The rectangle (whole, or without the task bar) of display `index`.
-RECT DisplayRect(int index, bool workArea)
-{
-    const HMONITOR monitor = DisplayMonitor(index);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info))
-        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return workArea ? info.rcWork : info.rcMonitor;
-}
+RECT DisplayRect(int index, bool workArea) { return MonitorRect(DisplayMonitor(index), workArea); }
 
 constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD kFullscreenStyle = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
